@@ -1,0 +1,78 @@
+# Compiler settings shared by every target of the project.
+
+set(TLS_WARNINGS -Wall -Wextra -Werror -Wshadow -Wformat=2 -Wundef)
+set(TLS_IS_WINDOWS OFF)
+if(TLS_TARGET STREQUAL "win64" OR TLS_TARGET STREQUAL "win32")
+  set(TLS_IS_WINDOWS ON)
+endif()
+
+# Every executable and DLL lands in one folder, so that test programs find the
+# programs they drive beside themselves.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(TLS_TARGET STREQUAL "native")
+  set(TLS_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${TLS_SANITIZE})
+  add_link_options(${TLS_SANITIZE})
+else()
+  # Fully static: no libstdc++, libgcc or winpthread DLLs beside the programs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(NOMINMAX)
+endif()
+
+# tls_program_options(target): settings of the shipped programs' own code.
+function(tls_program_options target)
+  target_compile_options(${target} PRIVATE ${TLS_WARNINGS}
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+endfunction()
+
+# tls_test_options(target): settings of test programs (exceptions allowed).
+function(tls_test_options target)
+  target_compile_options(${target} PRIVATE ${TLS_WARNINGS})
+endfunction()
+
+# GoogleTest from Debian's source package, built with our own compiler.
+set(TLS_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+function(tls_add_gtest)
+  if(TARGET gtest)
+    return()
+  endif()
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  if(TLS_IS_WINDOWS)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  endif()
+  add_subdirectory(${TLS_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endfunction()
+
+if(TLS_TARGET STREQUAL "win64")
+  set(TLS_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh --template ${TLS_WINE_TEMPLATE}
+      --seed ${CMAKE_BINARY_DIR}/bin/seed_machine.exe --)
+endif()
+
+# tls_add_wine_tests(target [TIMEOUT s]): one ctest entry per TEST() of a
+# GoogleTest program, each in a Wine prefix and display of its own.
+function(tls_add_wine_tests target)
+  cmake_parse_arguments(arg "" "TIMEOUT" "" ${ARGN})
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT 240)
+  endif()
+  get_target_property(sources ${target} SOURCES)
+  set(names)
+  foreach(src ${sources})
+    get_filename_component(abs ${src} ABSOLUTE ${CMAKE_CURRENT_SOURCE_DIR})
+    file(STRINGS ${abs} lines REGEX "^[ \t]*(TEST|TEST_F)\\(")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" name "${line}")
+      list(APPEND names ${name})
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${abs})
+  endforeach()
+  foreach(name ${names})
+    add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name})
+    set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS wine)
+  endforeach()
+endfunction()

@@ -1,0 +1,77 @@
+#!/bin/bash
+# Runs one Windows test program under wine64 in a Wine prefix of its own.
+#
+#   wine-run.sh --template DIR --seed SEED.EXE -- PROGRAM [ARGS...]
+#
+# The template prefix is made once (wineboot, then seeded as a Windows 95-like
+# machine) and reused; every run copies it to a fresh prefix, starts a
+# persistent wineserver under its own Xvfb display, seeds the machine state
+# again (HKEY_DYN_DATA is volatile, and the seed program may be newer than the
+# template), runs the program, ends the wineserver and deletes the prefix.  TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
+set -u
+template="" seed=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --template) template="$2"; shift 2 ;;
+        --seed) seed="$2"; shift 2 ;;
+        --) shift; break ;;
+        *) break ;;
+    esac
+done
+if [ -z "$template" ] || [ $# -lt 1 ]; then
+    echo "usage: wine-run.sh --template DIR [--seed SEED.EXE] -- PROGRAM [ARGS...]" >&2
+    exit 2
+fi
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+# xvfb-run -a picks the first free display from -n on; start the search at a
+# random number so that parallel runs do not race for the same display.
+xvfb() {
+    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$@"
+}
+
+# The template, made once under a lock so that parallel tests wait for it.
+mkdir -p "$(dirname "$template")"
+(
+    flock 9
+    if [ ! -f "$template/.ready" ]; then
+        rm -rf "$template"
+        mkdir -p "$template"
+        echo "wine-run: creating template prefix $template" >&2
+        WINEPREFIX="$template" xvfb bash -c '
+            "$0" -p 2>/dev/null
+            "$1" wineboot -i >/dev/null 2>&1
+            if [ -n "$2" ]; then "$1" "$2" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
+            "$0" -k' "$WINESERVER" "$WINE" "$seed"
+        WINEPREFIX="$template" "$WINESERVER" -w 2>/dev/null
+        touch "$template/.ready"
+    fi
+) 9>"$template.lock"
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+cp -a "$template/." "$prefix/"
+rm -f "$prefix/.ready"
+export WINEPREFIX="$prefix"
+
+WINE_RUN_PROGRAM="$1"
+shift
+xvfb bash -c '
+    wineserver="$1" wine="$2" seed="$3"; shift 3
+    "$wineserver" -p 2>/dev/null
+    if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
+    "$wine" "$@"
+    rc=$?
+    "$wineserver" -k 2>/dev/null
+    exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$WINE_RUN_PROGRAM" "$@"
+rc=$?
+"$WINESERVER" -k 2>/dev/null
+if [ "${TLS_WINE_KEEP:-0}" = 1 ]; then
+    echo "wine-run: prefix kept in $prefix" >&2
+else
+    rm -rf "$prefix"
+fi
+exit $rc
