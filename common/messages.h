@@ -1,0 +1,33 @@
+// Message helpers shared by both programs: string-table message boxes and
+// the waits that keep the single-threaded programs responsive.
+#pragma once
+
+#include <windows.h>
+
+// Loads text `id` (at most 511 characters), formats it wsprintf-style with the
+// further arguments and shows it in a message box owned by `owner`. Returns
+// the box's result, or 0 (and shows nothing) when the text does not exist.
+int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...);
+
+// Removes, translates and dispatches every waiting message; never waits.
+int PumpMessages();
+
+// Waits `milliseconds`, draining the queue meanwhile; safe across the wrap of
+// the tick counter.
+void WaitTicks(DWORD milliseconds);
+
+// Centres a window on the screen without changing its size or z-order.
+void CentreWindow(HWND hwnd);
+
+// Title used as caption by the shared progress dialog; set by each program.
+extern char g_statusDialogTitle[64];
+// Instance whose string table holds the cancel question 1005.
+extern HINSTANCE g_statusDialogInstance;
+
+// The progress dialog of both programs (templates 909 and 500).
+extern "C" INT_PTR CALLBACK StatusDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+// Messages of the Percent progress-bar control (ZEROZ32.DLL).
+constexpr UINT kPercentSetRange = WM_USER;
+constexpr UINT kPercentSetPosition = WM_USER + 2;
+constexpr UINT kPercentColorRequest = WM_USER + 4;

@@ -1,0 +1,84 @@
+// The installer's program-wide state and the steps of its installation
+// sequence. Each step lives in the file named beside it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct SetupState {
+    HINSTANCE hInstance;
+    HWND hMainWnd;
+    HWND hStatusLabel;        // static control 999 on the main window
+    HWND hStatusDlg;          // modeless progress dialog 909
+    char setupDir[66];        // installer's directory, trailing backslash
+    char scriptPath[80];      // setupDir + "TLSETUP.INF"
+    char windowsDir[66];
+    char systemDir[66];
+    char destDir[66];         // fully qualified destination directory
+    char destShortDir[260];   // short (8.3) form of destDir
+    char mainTitle[32];       // "ORVAN Vireo " + text 1060
+    char errorCaption[112];   // "ORVAN Vireo " + text 1061
+    char warningCaption[100]; // "ORVAN Vireo " + text 1062
+    char versionSuffix[31];   // e.g. " 1.00"
+    int32_t screenWidth;
+    int32_t screenHeight;
+    int32_t displayColors;    // -1 for more than 256 colours
+    uint32_t installType;     // 119 local Windows, 120 network client
+    uint32_t lptPortCount;    // LPT1:-LPT3: found, 0-3
+    uint32_t selectedPort;    // 124 LPT1, 125 LPT2, 126 LPT3; 0 until chosen
+    uint32_t iniBackupNumber; // nnn of SYSTEM.nnn and WIN.nnn
+    char previousDir[256];    // directory of a previously installed version
+    uint32_t hopperCapacity;  // 200
+    char fontDir[256];        // where compressed fonts are expanded, no trailing backslash
+};
+
+extern SetupState g_setup;
+
+// Product words used in captions and messages.
+constexpr const char kMakerWord[] = "ORVAN";
+constexpr const char kProductWord[] = "Vireo";
+
+// Message-box styles of the installation sequence.
+constexpr UINT kStyleNotice = 0x1040;       // MB_ICONINFORMATION | MB_SYSTEMMODAL
+constexpr UINT kStyleFinalNotice = 0x3040;  // ... | MB_TASKMODAL
+constexpr UINT kStylePlainNotice = 0x0040;  // MB_ICONINFORMATION
+constexpr UINT kStyleQuestion = 0x1024;     // MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL
+
+// --- shell (setup/main.cpp, setup/sequence.cpp) ---
+void RunInstallation(HWND hwnd);
+void CloseCompanionPrograms();
+void SetStatusText(const char* text);       // status label 999
+void SetStatusTextId(UINT id);              // status label from the string table
+
+// --- previous version (setup/previous_version.cpp) ---
+BOOL RemovePreviousVersion(HWND hwnd);
+INT_PTR CALLBACK PreviousVersionDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+// --- port selection (setup/ports.cpp) ---
+uint32_t CountParallelPorts();
+extern "C" INT_PTR CALLBACK PortDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+// --- file installation (setup/files.cpp, setup/dest_dialog.cpp,
+//     setup/insert_disk.cpp, setup/fonts.cpp) ---
+extern "C" INT_PTR CALLBACK DestDlgProc(HWND, UINT, WPARAM, LPARAM);
+extern "C" LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+extern "C" INT_PTR CALLBACK InsertDiskDlgProc(HWND, UINT, WPARAM, LPARAM);
+BOOL CreateDestinationTree(HWND hStatusDlg);
+BOOL CopyPackageFiles(HWND hStatusDlg);
+
+// --- Windows configuration (setup/ini_backup.cpp, setup/printer.cpp,
+//     setup/registry.cpp, setup/startup_batch.cpp, setup/settings.cpp) ---
+BOOL BackupIniFiles();
+void RemovePreviousPrinter();   // printer and driver; VAZAZUD.DLL in RemovePreviousDriverLibrary
+void RemovePreviousDriverLibrary();
+void ClearPrinterSections();
+BOOL RegisterPrinter();
+void RemovePortDevice();
+int RegisterPortDevice();
+void WriteUninstallEntry();
+BOOL WritePackageSettings();
+void WriteStartupBatch();
+
+// --- Program Manager (setup/progman_group.cpp, over common/dde_client_win.cpp) ---
+BOOL CreateProgmanGroup();
