@@ -53,7 +53,7 @@ void SetStatusTextId(UINT id);              // status label from the string tabl
 
 // --- previous version (setup/previous_version.cpp) ---
 BOOL RemovePreviousVersion(HWND hwnd);
-INT_PTR CALLBACK PreviousVersionDlgProc(HWND, UINT, WPARAM, LPARAM);
+extern "C" INT_PTR CALLBACK PreviousVersionDlgProc(HWND, UINT, WPARAM, LPARAM);
 
 // --- port selection (setup/ports.cpp) ---
 uint32_t CountParallelPorts();
@@ -70,8 +70,7 @@ BOOL CopyPackageFiles(HWND hStatusDlg);
 // --- Windows configuration (setup/ini_backup.cpp, setup/printer.cpp,
 //     setup/registry.cpp, setup/startup_batch.cpp, setup/settings.cpp) ---
 BOOL BackupIniFiles();
-void RemovePreviousPrinter();   // printer and driver; VAZAZUD.DLL in RemovePreviousDriverLibrary
-void RemovePreviousDriverLibrary();
+void RemovePreviousPrinter();   // printer and driver, then RemovePortDevice, then VAZAZUD.DLL
 void ClearPrinterSections();
 BOOL RegisterPrinter();
 void RemovePortDevice();

@@ -1,0 +1,43 @@
+// Steps of the installation sequence whose real versions are not written
+// yet. Each does the least that lets the sequence go on; whoever writes the
+// real step in its own file deletes its entry here in the same change.
+#include "setup.h"
+#include "textutil.h"
+#include "win_export.h"
+
+BOOL RemovePreviousVersion(HWND) { return TRUE; }
+
+TLS_EXPORT INT_PTR CALLBACK PreviousVersionDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG) EndDialog(hwnd, 148);
+    return FALSE;
+}
+
+TLS_EXPORT INT_PTR CALLBACK DestDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG) {
+        CopyText(g_setup.destDir, "C:\\VIREO");
+        EndDialog(hwnd, IDOK);
+    }
+    return FALSE;
+}
+
+TLS_EXPORT LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TLS_EXPORT INT_PTR CALLBACK InsertDiskDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG) EndDialog(hwnd, IDCANCEL);
+    return FALSE;
+}
+
+BOOL CreateDestinationTree(HWND) { return CreateDirectoryA(g_setup.destDir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS; }
+BOOL CopyPackageFiles(HWND) { return TRUE; }
+BOOL BackupIniFiles() { return TRUE; }
+void RemovePreviousPrinter() { RemovePortDevice(); }
+void ClearPrinterSections() {}
+BOOL RegisterPrinter() { return TRUE; }
+void RemovePortDevice() {}
+int RegisterPortDevice() { return 0; }
+void WriteUninstallEntry() {}
+BOOL WritePackageSettings() { return TRUE; }
+void WriteStartupBatch() {}
+BOOL CreateProgmanGroup() { return FALSE; }
