@@ -1,0 +1,117 @@
+// mkdist: builds a distribution set (DISK1, DISK2, ...) of the package from a
+// folder of files and a setup script. See usage below and the README.
+#include <cstdio>
+#include <cstring>
+
+#include "dist_builder.h"
+#include "textutil.h"
+
+namespace {
+
+DistConfig g_config;
+char g_defaultScript[kDistPathSize];
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: mkdist [options] SOURCE_DIR OUT_DIR\n"
+                 "       mkdist --script TLSETUP.INF --out OUT_DIR [--input DIR]... [options]\n"
+                 "Builds one folder per diskette (OUT_DIR/DISK<n>) as the setup script's\n"
+                 "[Disks] and [Files] say, compressing the records marked Y (SZDD).\n"
+                 "  --script FILE        setup script (default SOURCE_DIR/TLSETUP.INF)\n"
+                 "  --input DIR          folder of the package's files (repeatable)\n"
+                 "  --file NAME=PATH     take PATH as the file NAME (repeatable)\n"
+                 "  --beside PATH[=NAME] put PATH beside the installer on the first diskette\n"
+                 "  --optional NAME      a missing input NAME is only reported\n"
+                 "  --manifest FILE      list every written file and its original\n"
+                 "  --quiet              no summary\n");
+}
+
+// Splits "NAME=PATH" (name first) or "PATH=NAME" (path first) into a named file.
+bool SplitNamed(const char* arg, bool nameFirst, DistNamedFile* out) {
+    const char* eq = nameFirst ? std::strchr(arg, '=') : std::strrchr(arg, '=');
+    if (!eq) {
+        if (nameFirst) return false;
+        const char* slash = std::strrchr(arg, '/');
+        return CopyText(out->path, arg) && CopyText(out->name, slash ? slash + 1 : arg);
+    }
+    const std::size_t left = static_cast<std::size_t>(eq - arg);
+    if (nameFirst)
+        return CopyTextN(out->name, sizeof out->name, arg, left) && CopyText(out->path, eq + 1);
+    return CopyTextN(out->path, sizeof out->path, arg, left) && CopyText(out->name, eq + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* positional[2] = {nullptr, nullptr};
+    int positionalCount = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(a, "--quiet") == 0) {
+            g_config.quiet = true;
+        } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            Usage();
+            return 0;
+        } else if (std::strcmp(a, "--script") == 0 && hasValue) {
+            g_config.scriptPath = argv[++i];
+        } else if (std::strcmp(a, "--out") == 0 && hasValue) {
+            g_config.outDir = argv[++i];
+        } else if (std::strcmp(a, "--manifest") == 0 && hasValue) {
+            g_config.manifestPath = argv[++i];
+        } else if (std::strcmp(a, "--input") == 0 && hasValue) {
+            if (g_config.inputDirCount >= kDistMaxInputDirs) {
+                std::fprintf(stderr, "mkdist: too many --input folders\n");
+                return 1;
+            }
+            g_config.inputDirs[g_config.inputDirCount++] = argv[++i];
+        } else if (std::strcmp(a, "--file") == 0 && hasValue) {
+            if (g_config.fileCount >= kDistMaxNamedFiles ||
+                !SplitNamed(argv[++i], true, &g_config.files[g_config.fileCount])) {
+                std::fprintf(stderr, "mkdist: bad --file %s\n", argv[i]);
+                return 1;
+            }
+            ++g_config.fileCount;
+        } else if (std::strcmp(a, "--beside") == 0 && hasValue) {
+            if (g_config.besideCount >= kDistMaxNamedFiles ||
+                !SplitNamed(argv[++i], false, &g_config.beside[g_config.besideCount])) {
+                std::fprintf(stderr, "mkdist: bad --beside %s\n", argv[i]);
+                return 1;
+            }
+            ++g_config.besideCount;
+        } else if (std::strcmp(a, "--optional") == 0 && hasValue) {
+            if (g_config.optionalCount >= kDistMaxNamedFiles ||
+                !CopyText(g_config.optional[g_config.optionalCount], argv[++i])) {
+                std::fprintf(stderr, "mkdist: bad --optional %s\n", argv[i]);
+                return 1;
+            }
+            ++g_config.optionalCount;
+        } else if (a[0] == '-' && a[1] == '-') {
+            std::fprintf(stderr, "mkdist: unknown option %s\n", a);
+            Usage();
+            return 1;
+        } else if (positionalCount < 2) {
+            positional[positionalCount++] = a;
+        } else {
+            Usage();
+            return 1;
+        }
+    }
+    if (positionalCount == 2) {
+        if (g_config.inputDirCount >= kDistMaxInputDirs) return 1;
+        g_config.inputDirs[g_config.inputDirCount++] = positional[0];
+        if (!g_config.outDir) g_config.outDir = positional[1];
+        if (!g_config.scriptPath) {
+            std::snprintf(g_defaultScript, sizeof g_defaultScript, "%s/TLSETUP.INF", positional[0]);
+            g_config.scriptPath = g_defaultScript;
+        }
+    } else if (positionalCount != 0) {
+        Usage();
+        return 1;
+    }
+    if (!g_config.scriptPath || !g_config.outDir) {
+        Usage();
+        return 1;
+    }
+    return BuildDistribution(g_config);
+}
