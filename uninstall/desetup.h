@@ -1,0 +1,72 @@
+// The uninstaller's program-wide state and the steps of its removal
+// sequence. Each step lives in the file named beside it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "messages.h"
+
+#include "lzcopy.h"
+
+struct DesetupState {
+    HINSTANCE hInstance;
+    HWND hMainWnd;
+    HWND hStatusLine;         // static control 999 at the bottom of the main window
+    HWND hStatusDlg;          // modeless progress dialog 500
+    int screenWidth;          // HORZRES
+    int screenHeight;         // VERTRES
+    int displayColors;        // NUMCOLORS, -1 for more than 256 colours
+    char windowsDir[66];
+    char systemDir[66];
+    char programDir[66];      // the uninstaller's own directory, trailing backslash
+    char installDir[66];      // VelmDir of PELORASD.INI
+    uint32_t hopperCapacity;  // [PrinterStyle] HopperCapacity, default 0
+    char versionText[31];     // [RevisionControl] OEM_ProductVersion, default "@"
+    const char* versionTail;  // from the first blank of the version text on
+    bool silentMode;          // command line "External"
+    bool nothingToUninstall;  // VelmDir empty
+    bool systemFilesInWindowsDir;
+    char titleText[64];       // "ORVAN Vireo " + text 1050
+    char errorCaption[64];    // "ORVAN Vireo " + text 1051
+    char warningCaption[64];  // "ORVAN Vireo " + text 1052
+    HBRUSH greyBrush;
+    HBRUSH tealBrush;
+};
+
+extern DesetupState g_desetup;
+
+// Product words used in captions and messages.
+constexpr const char kMakerWord[] = "ORVAN";
+constexpr const char kProductWord[] = "Vireo";
+
+// Message-box styles of the uninstaller.
+constexpr UINT kStyleNotice = 0x1040;    // MB_ICONINFORMATION | MB_SYSTEMMODAL
+constexpr UINT kStyleQuestion = 0x0024;  // MB_YESNO | MB_ICONQUESTION
+
+// Group of Program Manager and uninstall key that the installer created.
+constexpr const char kUninstallKeyPath[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
+
+// --- main window (uninstall/main.cpp) ---
+extern "C" LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
+void SetStatusLine(const char* text);
+void SetStatusLineId(UINT id);
+// Loads text id of the string table into buffer (empty when missing).
+void LoadTextId(UINT id, char* buffer, int size);
+
+// --- sequence (uninstall/sequence.cpp) ---
+int RunUninstall();
+void CloseCompanionPrograms();
+
+// --- files and directories (uninstall/files.cpp) ---
+int RemovePackageFiles(HWND hStatusDlg);
+int RemovePackageDirs(HWND hStatusDlg);
+void ClearDirectory(const char* dir);
+
+// --- INI files (uninstall/ini_restore.cpp) ---
+int RemoveIniBackups();
+int RestoreIniFiles();
+int RestoreSystemIni();
+int RestoreWinIni();

@@ -1,0 +1,124 @@
+// Removal of the package's files and subdirectories named by the setup
+// script, under the progress dialog 500.
+#include <windows.h>
+
+#include "desetup.h"
+#include "desetup_core.h"
+#include "resource.h"
+#include "script_engine.h"
+#include "textutil.h"
+
+namespace {
+
+void SetBar(HWND dlg, UINT message, int value) {
+    if (value < 0) value = 0;
+    SendDlgItemMessageA(dlg, IDC_DESETUP_BAR, message, static_cast<WPARAM>(value), 0);
+}
+
+void SetLineId(HWND dlg, int control, UINT id) {
+    char text[512];
+    LoadTextId(id, text, sizeof text);
+    SetDlgItemTextA(dlg, control, text);
+}
+
+// The installation directory with a backslash unless it ends in one.
+void InstallDirWithBackslash(char* path, std::size_t size) {
+    CopyText(path, size, g_desetup.installDir);
+    AppendBackslash(path, size);
+}
+
+}  // namespace
+
+int RemovePackageFiles(HWND dlg) {
+    PumpMessages();
+    SetLineId(dlg, IDC_DESETUP_LINE1, IDS_REMOVING_FILES);
+    int count = static_cast<int>(ScriptQuery(kOpFileCount, 0, nullptr));
+    SetBar(dlg, kPercentSetPosition, 0);
+    SetBar(dlg, kPercentSetRange, count);
+
+    for (int i = 0; i < count; ++i) {
+        char name[kScriptBufferSize] = "";
+        char dirText[kScriptBufferSize] = "";
+        ScriptQuery(kOpFileDestName, static_cast<std::uint16_t>(i), name);
+        ScriptQuery(kOpFileDestDir, static_cast<std::uint16_t>(i), dirText);
+
+        char dir[MAX_PATH];
+        if (CompareNoCase(dirText, "WINDOWS") == 0) {
+            CopyText(dir, g_desetup.windowsDir);
+        } else if (CompareNoCase(dirText, "SYSTEM") == 0) {
+            CopyText(dir, g_desetup.systemFilesInWindowsDir ? g_desetup.windowsDir : g_desetup.systemDir);
+        } else {
+            FormatText(dir, sizeof dir, "%s\\%s", g_desetup.installDir, dirText);
+        }
+        char path[MAX_PATH];
+        if (!FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
+        if (IsProtectedFileName(name)) continue;
+
+        SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
+        SetBar(dlg, kPercentSetPosition, i);
+        PumpMessages();
+        DeleteFileA(path);
+        SetBar(dlg, kPercentSetPosition, i + 1);
+    }
+    WaitTicks(1000);
+
+    // Users keep their own files in the package's first directory; it is
+    // emptied so that it can be removed. Only a script that names such a
+    // directory has one to empty: without [Dirs] entry 1 the installation
+    // directory itself would be cleared.
+    if (ScriptQuery(kOpDirCount, 0, nullptr) >= 2) {
+        char entry[kScriptBufferSize] = "";
+        ScriptQuery(kOpDirName, 1, entry);
+        if (entry[0]) {
+            char dir[MAX_PATH];
+            InstallDirWithBackslash(dir, sizeof dir);
+            if (AppendText(dir, entry)) ClearDirectory(dir);
+        }
+    }
+
+    char queue[MAX_PATH];
+    InstallDirWithBackslash(queue, sizeof queue);
+    if (AppendText(queue, "spooler.que")) DeleteFileA(queue);
+    return 1;
+}
+
+void ClearDirectory(const char* dir) {
+    char pattern[MAX_PATH];
+    if (!FormatText(pattern, sizeof pattern, "%s\\*.*", dir)) return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        // The directory's own entries and subdirectories are passed over by
+        // name and attribute, whatever order the file system lists them in.
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        char path[MAX_PATH];
+        if (FormatText(path, sizeof path, "%s\\%s", dir, found.cFileName)) DeleteFileA(path);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+int RemovePackageDirs(HWND dlg) {
+    SetLineId(dlg, IDC_DESETUP_LINE1, IDS_REMOVING_DIRS);
+    int m = static_cast<int>(ScriptQuery(kOpDirCount, 0, nullptr));
+    int k = m - 2;
+    SetBar(dlg, kPercentSetPosition, 0);
+    SetBar(dlg, kPercentSetRange, k);
+    SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, g_desetup.installDir);
+    if (!SetCurrentDirectoryA(g_desetup.installDir)) return 0;
+    SetBar(dlg, kPercentSetPosition, 1);
+
+    for (int i = 1; i < k; ++i) {
+        PumpMessages();
+        char path[MAX_PATH];
+        InstallDirWithBackslash(path, sizeof path);
+        char entry[kScriptBufferSize] = "";
+        ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), entry);
+        AppendText(path, entry);
+        SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
+        if (entry[0]) RemoveDirectoryA(path);
+        SetBar(dlg, kPercentSetPosition, i + 1);
+    }
+    WaitTicks(1000);
+    return 1;
+}

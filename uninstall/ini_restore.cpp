@@ -1,0 +1,184 @@
+// The numbered INI backups and the INI entries that the installation left:
+// SYSTEM.nnn and WIN.nnn are deleted, the package's lines are taken out of
+// SYSTEM.INI's [386Enh] section and out of WIN.INI.
+#include <windows.h>
+
+#include "desetup.h"
+#include "desetup_core.h"
+#include "textutil.h"
+
+namespace {
+
+// The Windows directory with its trailing backslash.
+void WindowsDirWithBackslash(char* dir, UINT size) {
+    UINT n = GetWindowsDirectoryA(dir, size);
+    if (n == 0 || n >= size) dir[0] = '\0';
+    AppendBackslash(dir, size);
+}
+
+// Deletes prefix + 001, 002, ... up to the first number that does not open.
+void DeleteBackupSeries(const char* windowsDir, const char* stem) {
+    char name[160];
+    int last = 0;
+    for (int n = 1; n <= 999; ++n) {
+        FormatText(name, sizeof name, "%s%s.%03d", windowsDir, stem, n);
+        OFSTRUCT of{};
+        HFILE file = OpenFile(name, &of, OF_READ);
+        if (file == HFILE_ERROR) break;
+        _lclose(file);
+        last = n;
+    }
+    for (int n = 1; n <= last; ++n) {
+        FormatText(name, sizeof name, "%s%s.%03d", windowsDir, stem, n);
+        DeleteFileA(name);
+    }
+}
+
+// Reads the whole file at path into a new global block with a NUL behind
+// the bytes; the caller frees it. Null when the file cannot be read.
+HGLOBAL ReadWholeFile(const char* path, char** text, long* length) {
+    OFSTRUCT of{};
+    HFILE file = OpenFile(path, &of, OF_READ);
+    if (file == HFILE_ERROR) return nullptr;
+    LONG size = _llseek(file, 0, 2);
+    _llseek(file, 0, 0);
+    if (size < 0 || size > 0x7FFFFFF) {
+        _lclose(file);
+        return nullptr;
+    }
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 1);
+    char* data = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!data) {
+        if (block) GlobalFree(block);
+        _lclose(file);
+        return nullptr;
+    }
+    long got = _hread(file, data, size);
+    _lclose(file);
+    if (got != size) {
+        GlobalUnlock(block);
+        GlobalFree(block);
+        return nullptr;
+    }
+    *text = data;
+    *length = size;
+    return block;
+}
+
+void FreeBlock(HGLOBAL block) {
+    if (!block) return;
+    GlobalUnlock(block);
+    GlobalFree(block);
+}
+
+}  // namespace
+
+int RemoveIniBackups() {
+    char windowsDir[100];
+    WindowsDirWithBackslash(windowsDir, sizeof windowsDir);
+    DeleteBackupSeries(windowsDir, "SYSTEM");
+    DeleteBackupSeries(windowsDir, "WIN");
+    return 1;
+}
+
+int RestoreSystemIni() {
+    char windowsDir[100];
+    WindowsDirWithBackslash(windowsDir, sizeof windowsDir);
+    char temp[MAX_PATH];
+    if (!GetTempFileNameA(windowsDir, "TLD", 0, temp)) return 0;
+    char systemIni[MAX_PATH];
+    char systemBackup[MAX_PATH];
+    FormatText(systemIni, sizeof systemIni, "%sSYSTEM.INI", windowsDir);
+    FormatText(systemBackup, sizeof systemBackup, "%sSYSTEM.000", windowsDir);
+
+    LzCopyFile(systemIni, systemBackup);
+    if (!LzCopyFile(systemIni, temp)) {
+        DeleteFileA(temp);
+        return 0;
+    }
+
+    // The whole text is rewritten in memory, so that lines of any length are
+    // judged whole, and SYSTEM.INI is replaced only once the new text exists.
+    char* in = nullptr;
+    long inLength = 0;
+    HGLOBAL inBlock = ReadWholeFile(temp, &in, &inLength);
+    if (!inBlock) {
+        DeleteFileA(temp);
+        return 0;
+    }
+    std::size_t capacity = SystemIniRewriteCapacity(static_cast<std::size_t>(inLength));
+    HGLOBAL outBlock = GlobalAlloc(GMEM_MOVEABLE, capacity + 1);
+    char* out = outBlock ? static_cast<char*>(GlobalLock(outBlock)) : nullptr;
+    if (!out) {
+        if (outBlock) GlobalFree(outBlock);
+        FreeBlock(inBlock);
+        DeleteFileA(temp);
+        return 0;
+    }
+    std::size_t outLength = RewriteSystemIniText(in, static_cast<std::size_t>(inLength), out, capacity);
+    int result = 0;
+    if (outLength != kRewriteTooSmall) {
+        OFSTRUCT of{};
+        HFILE file = OpenFile(systemIni, &of, OF_CREATE | OF_WRITE);
+        if (file != HFILE_ERROR) {
+            _hwrite(file, out, static_cast<long>(outLength));
+            _lclose(file);
+            result = 1;
+        }
+    }
+    FreeBlock(outBlock);
+    FreeBlock(inBlock);
+    DeleteFileA(temp);
+    return result;
+}
+
+int RestoreWinIni() {
+    // The run value is read whole, however long it is: the buffer grows until
+    // the value fits (the profile functions cut it to size - 1 otherwise).
+    HGLOBAL block = nullptr;
+    char* run = nullptr;
+    bool whole = false;
+    for (DWORD size = 512; size <= 0x100000; size *= 2) {
+        HGLOBAL grown = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        char* text = grown ? static_cast<char*>(GlobalLock(grown)) : nullptr;
+        if (!text) {
+            if (grown) GlobalFree(grown);
+            break;
+        }
+        FreeBlock(block);
+        block = grown;
+        run = text;
+        DWORD got = GetProfileStringA("Windows", "run", "", run, size);
+        if (got < size - 2) {
+            whole = true;
+            break;
+        }
+    }
+    if (run) UpperCaseText(run);
+
+    char velmDir[200];
+    GetPrivateProfileStringA("Applications", "VelmDir", "", velmDir, sizeof velmDir, "PELORASD.INI");
+    char program[260];
+    FormatText(program, sizeof program, "%s\\PELORASD.EXE", velmDir);
+    // A value that could not be read whole is left as it is rather than cut.
+    if (run && whole && RemoveRunEntry(run, program)) {
+        if (!WriteProfileStringA("Windows", "run", run)) {
+            FreeBlock(block);
+            return 0;
+        }
+    }
+    FreeBlock(block);
+
+    int printers = static_cast<int>(GetProfileIntA("PSCRIPT", "External Printers", 0));
+    if (printers >= 1) {
+        char number[16];
+        wsprintfA(number, "%-d", printers - 1);
+        if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) return 0;
+    }
+    return 1;
+}
+
+int RestoreIniFiles() {
+    if (RestoreSystemIni() != 1) return 0;
+    return RestoreWinIni() == 1 ? 1 : 0;
+}

@@ -1,0 +1,253 @@
+// Entry point and main window of the uninstaller: a fixed backdrop with a
+// status line at its bottom that stands while the removal runs.
+#include <windows.h>
+
+#include "dde_client.h"
+#include "desetup.h"
+#include "desetup_core.h"
+#include "resource.h"
+#include "script_engine.h"
+#include "textutil.h"
+#include "win_export.h"
+
+namespace {
+
+const char kClassName[] = "DeSetupWinClass";
+
+void ReadDisplayMetrics() {
+    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!dc) return;
+    g_desetup.screenWidth = GetDeviceCaps(dc, HORZRES);
+    g_desetup.screenHeight = GetDeviceCaps(dc, VERTRES);
+    g_desetup.displayColors = GetDeviceCaps(dc, NUMCOLORS);
+    DeleteDC(dc);
+}
+
+bool IsColour() { return IsColourDisplay(g_desetup.displayColors); }
+
+BOOL RegisterMainClass(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    wc.style = 0;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "SetupIcon");
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = CreateSolidBrush(IsColour() ? RGB(0xC0, 0xC0, 0xC0) : RGB(0, 0, 0));
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+// "ORVAN Vireo " followed by a text of the string table.
+void BuildCaption(char* caption, std::size_t size, UINT id) {
+    char word[64];
+    LoadTextId(id, word, sizeof word);
+    FormatText(caption, size, "%s %s %s", kMakerWord, kProductWord, word);
+}
+
+void CutAfterLastBackslash(char* path) {
+    char* last = nullptr;
+    for (char* p = path; *p; ++p) {
+        if (*p == '\\') last = p;
+    }
+    if (last) last[1] = '\0';
+}
+
+LRESULT OnCreate(HWND hwnd) {
+    g_desetup.hMainWnd = hwnd;
+    UINT n = GetWindowsDirectoryA(g_desetup.windowsDir, sizeof g_desetup.windowsDir);
+    if (n >= sizeof g_desetup.windowsDir) g_desetup.windowsDir[0] = '\0';
+    n = GetSystemDirectoryA(g_desetup.systemDir, sizeof g_desetup.systemDir);
+    if (n >= sizeof g_desetup.systemDir) g_desetup.systemDir[0] = '\0';
+    char module[MAX_PATH];
+    n = GetModuleFileNameA(g_desetup.hInstance, module, sizeof module);
+    if (n == 0 || n >= sizeof module) module[0] = '\0';
+    CutAfterLastBackslash(module);
+    CopyText(g_desetup.programDir, module);
+
+    BuildCaption(g_desetup.titleText, sizeof g_desetup.titleText, IDS_TITLE);
+    BuildCaption(g_desetup.errorCaption, sizeof g_desetup.errorCaption, IDS_ERROR);
+    BuildCaption(g_desetup.warningCaption, sizeof g_desetup.warningCaption, IDS_WARNING);
+
+    GetPrivateProfileStringA("RevisionControl", "OEM_ProductVersion", "@", g_desetup.versionText,
+                             sizeof g_desetup.versionText, "PELORASD.INI");
+    g_desetup.versionTail = VersionTail(g_desetup.versionText);
+
+    char settings[MAX_PATH];
+    JoinPath(settings, g_desetup.windowsDir, "PELORASD.INI");
+    g_desetup.hopperCapacity = GetPrivateProfileIntA("PrinterStyle", "HopperCapacity", 0, settings);
+    g_scriptHopperCapacity = g_desetup.hopperCapacity;
+    GetPrivateProfileStringA("APPLICATIONS", "VelmDir", "", g_desetup.installDir, sizeof g_desetup.installDir,
+                             settings);
+    if (g_desetup.installDir[0] == '\0') {
+        g_desetup.nothingToUninstall = true;
+        ShowMessage(g_desetup.hInstance, hwnd, IDS_NOTHING_TO_REMOVE, g_desetup.warningCaption, kStyleNotice);
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    SetCapture(hwnd);
+    g_desetup.greyBrush = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
+    g_desetup.tealBrush = CreateSolidBrush(0x808000);
+    return 0;
+}
+
+void DrawBitmap(HDC dc, int id, int x, int y, int width, int height) {
+    HBITMAP bitmap = LoadBitmapA(g_desetup.hInstance, MAKEINTRESOURCEA(id));
+    if (!bitmap) return;
+    HDC memory = CreateCompatibleDC(dc);
+    if (memory) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(dc, x, y, width, height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+    DeleteObject(bitmap);
+}
+
+void OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    SetMapMode(dc, MM_TEXT);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int clientWidth = client.right - client.left;
+
+    HPEN pen = CreatePen(PS_SOLID, 6, RGB(0, 0, 0));
+    HGDIOBJ oldBrush = SelectObject(dc, g_desetup.greyBrush ? g_desetup.greyBrush : GetStockObject(LTGRAY_BRUSH));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    Rectangle(dc, client.left, client.top, client.right, client.bottom);
+
+    DrawBitmap(dc, IDB_DESETUP_BANNER, 35, 22, 165, 81);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+
+    HFONT systemFont = CreateFontA(15, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "System");
+    HGDIOBJ oldFont = SelectObject(dc, systemFont);
+    COLORREF oldColour = SetTextColor(dc, RGB(0, 0, 0));
+    char format[512];
+    char text[1024];
+    LoadTextId(IDS_BANNER_PURPOSE, format, sizeof format);
+    wsprintfA(text, format, kProductWord, g_desetup.versionTail ? g_desetup.versionTail : "");
+    int length = lstrlenA(text);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text, length, &extent);
+    int x = (clientWidth - extent.cx) / 2;
+    TextOutA(dc, x, 282, text, length);
+    LoadTextId(IDS_BANNER_STEPS, text, sizeof text);
+    TextOutA(dc, x, 310, text, lstrlenA(text));
+
+    HFONT arialFont = CreateFontA(15, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    SelectObject(dc, arialFont);
+    SetTextColor(dc, RGB(0, 0, 0));
+    LoadTextId(IDS_BANNER_TITLE, format, sizeof format);
+    wsprintfA(text, format, kProductWord);
+    TextOutA(dc, x, 262, text, lstrlenA(text));
+
+    DrawBitmap(dc, IDB_DESETUP_PICTURE, client.left + (clientWidth - 200) / 2 + 50, 60, 200, 200);
+
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(systemFont);
+    DeleteObject(arialFont);
+    DeleteObject(pen);
+    ValidateRect(hwnd, nullptr);
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT OnStatusColour(HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    if (IsColour()) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, 0x5A4040);
+        return reinterpret_cast<LRESULT>(g_desetup.greyBrush);
+    }
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    SetBkColor(dc, RGB(0, 0, 0));
+    return reinterpret_cast<LRESULT>(g_desetup.tealBrush);
+}
+
+}  // namespace
+
+void LoadTextId(UINT id, char* buffer, int size) {
+    if (size <= 0) return;
+    if (LoadStringA(g_desetup.hInstance, id, buffer, size) <= 0) buffer[0] = '\0';
+}
+
+void SetStatusLine(const char* text) {
+    if (g_desetup.hStatusLine) SendMessageA(g_desetup.hStatusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void SetStatusLineId(UINT id) {
+    char text[512];
+    LoadTextId(id, text, sizeof text);
+    SetStatusLine(text);
+}
+
+TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(hwnd);
+        case WM_PAINT:
+            OnPaint(hwnd);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnStatusColour(reinterpret_cast<HDC>(wParam));
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMBUTTONDOWN:
+        case WM_KEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            return 0;
+        case WM_DESTROY:
+            ReleaseCapture();
+            if (g_desetup.greyBrush) DeleteObject(g_desetup.greyBrush);
+            if (g_desetup.tealBrush) DeleteObject(g_desetup.tealBrush);
+            g_desetup.greyBrush = nullptr;
+            g_desetup.tealBrush = nullptr;
+            if (g_desetup.hMainWnd == hwnd) g_desetup.hMainWnd = nullptr;
+            g_desetup.hStatusLine = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    if (previous) return 0;
+    g_desetup.hInstance = instance;
+    ReadDisplayMetrics();
+    if (!RegisterMainClass(instance)) return 0;
+
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    LayoutCase layout = ChooseLayout(IsColour(), g_desetup.screenWidth, g_desetup.screenHeight);
+    LayoutRect mainRect = MainWindowLayout(layout, g_desetup.screenWidth, desk.left, desk.top, desk.right, desk.bottom);
+    HWND hwnd = CreateWindowExA(0, kClassName, " ", WS_POPUP, mainRect.x, mainRect.y, mainRect.width, mainRect.height, nullptr,
+                                nullptr, instance, nullptr);
+    if (!hwnd || !IsWindow(hwnd) || g_desetup.nothingToUninstall) return 0;
+    g_desetup.hMainWnd = hwnd;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    LayoutRect status = StatusLineLayout(layout, r.left, r.top, r.right, r.bottom);
+    g_desetup.hStatusLine =
+        CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_CENTER, status.x, status.y, status.width,
+                        status.height, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_LINE)),
+                        instance, nullptr);
+    if (!RegisterDdeClientClass(instance)) return 0;
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+
+    g_desetup.silentMode = IsExternalCommandLine(commandLine);
+    if (!g_desetup.nothingToUninstall) RunUninstall();
+
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

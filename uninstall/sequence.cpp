@@ -1,0 +1,226 @@
+// The whole removal of the package, run once from the entry point while the
+// main window stands. Every way out destroys the main window, which ends the
+// program.
+#include <windows.h>
+
+#include <direct.h>
+
+#include "dde_client.h"
+#include "desetup.h"
+#include "desetup_core.h"
+#include "resource.h"
+#include "script_engine.h"
+#include "textutil.h"
+
+DesetupState g_desetup;
+
+namespace {
+
+// The package's private request to close, understood by its companion
+// programs.
+constexpr UINT kPackageCloseMessage = 0x221F;
+constexpr WPARAM kPackageCloseWParam = 0x1E1F;
+
+struct CloseRow {
+    const char* windowClass;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool post;  // posted rather than sent
+    bool wait;  // wait until no window of the class is left
+};
+
+const CloseRow kCloseRows[] = {
+    {"TLTPClass", WM_CLOSE, 0, 0, false, true},
+    {"ZerODAClass", kPackageCloseMessage, kPackageCloseWParam, 1, false, false},
+    {"SpoolerClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+    {"ZerODAClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+    {"AVLOPRINTERSTATUSBOX", WM_DESTROY, 0, 0, true, true},
+    {"PanelClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+};
+
+// Ends the sequence: the cursor comes back and the main window goes.
+int Finish(HCURSOR previousCursor, int result) {
+    if (previousCursor) SetCursor(previousCursor);
+    if (g_desetup.hMainWnd) DestroyWindow(g_desetup.hMainWnd);
+    return result;
+}
+
+void JoinInstallPath(char* path, std::size_t size, const char* name) {
+    JoinPath(path, size, g_desetup.installDir, name);
+}
+
+bool FileOpens(const char* path) {
+    OFSTRUCT of{};
+    HFILE file = OpenFile(path, &of, OF_READ);
+    if (file == HFILE_ERROR) return false;
+    _lclose(file);
+    return true;
+}
+
+void ReleaseProgressBar(HWND* dialog, HMODULE* library, const char* copyPath) {
+    if (*dialog) DestroyWindow(*dialog);
+    *dialog = nullptr;
+    g_desetup.hStatusDlg = nullptr;
+    if (*library) FreeLibrary(*library);
+    *library = nullptr;
+    DeleteFileA(copyPath);
+}
+
+}  // namespace
+
+void CloseCompanionPrograms() {
+    for (const CloseRow& row : kCloseRows) {
+        HWND window = FindWindowA(row.windowClass, nullptr);
+        if (window) {
+            if (row.post) {
+                PostMessageA(window, row.message, row.wParam, row.lParam);
+            } else {
+                SendMessageA(window, row.message, row.wParam, row.lParam);
+            }
+        }
+        if (!row.wait) continue;
+        // No time limit: the package's own programs hold files that are about
+        // to be removed. The screen stays responsive meanwhile, and the
+        // thread sleeps between looks unless a message arrives.
+        while (FindWindowA(row.windowClass, nullptr)) {
+            PumpMessages();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+    }
+}
+
+int RunUninstall() {
+    HINSTANCE instance = g_desetup.hInstance;
+    HWND hwndMain = g_desetup.hMainWnd;
+
+    // 1. Confirmation.
+    if (!g_desetup.silentMode) {
+        int answer = ShowMessage(instance, hwndMain, IDS_CONFIRM, g_desetup.warningCaption, kStyleQuestion, kProductWord,
+                                 kProductWord);
+        if (answer == IDNO) {
+            ShowMessage(instance, hwndMain, IDS_NOT_REMOVED, g_desetup.warningCaption, kStyleNotice, kProductWord);
+            return Finish(nullptr, 0);
+        }
+    }
+
+    // 2, 3. The package's programs are closed.
+    UpdateWindow(hwndMain);
+    SetStatusLine("");
+    CloseCompanionPrograms();
+
+    // 4. Where the script's system files lie.
+    g_desetup.systemFilesInWindowsDir = SystemFilesBelongInWindowsDir(g_desetup.windowsDir, g_desetup.systemDir);
+
+    // 5. The script of the installation directory, or the one beside the
+    // uninstaller.
+    char scriptPath[MAX_PATH];
+    JoinInstallPath(scriptPath, sizeof scriptPath, "TLSETUP.INF");
+    if (!FileOpens(scriptPath)) FormatText(scriptPath, sizeof scriptPath, "%sTLSETUP.INF", g_desetup.programDir);
+    std::uint32_t loaded = ScriptQuery(kOpLoad, 0, scriptPath);
+    if (loaded == 1) {
+        ShowMessage(instance, hwndMain, IDS_NO_MEMORY, g_desetup.errorCaption, kStyleNotice);
+        return Finish(nullptr, 0);
+    }
+    if (loaded == 2) {
+        ShowMessage(instance, hwndMain, IDS_NO_SCRIPT, g_desetup.errorCaption, kStyleNotice, scriptPath, kProductWord);
+        return Finish(nullptr, 0);
+    }
+
+    // 6 to 8. Backups and INI entries.
+    HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    SetStatusLineId(IDS_STATUS_REMOVE_BACKUPS);
+    RemoveIniBackups();
+    SetStatusLineId(IDS_STATUS_RESTORE_INI);
+    UpdateWindow(hwndMain);
+    if (!RestoreIniFiles()) {
+        ShowMessage(instance, hwndMain, IDS_INI_NOT_RESTORED, g_desetup.errorCaption, kStyleNotice, kProductWord);
+        return Finish(previousCursor, 0);
+    }
+
+    // 9, 10. Program Manager group.
+    UpdateWindow(hwndMain);
+    SetStatusLineId(IDS_STATUS_REMOVE_GROUP);
+    if (!DeleteProgmanGroup(instance)) {
+        ShowMessage(instance, hwndMain, IDS_GROUP_NOT_DELETED, g_desetup.warningCaption, kStyleNotice, kProductWord);
+    }
+    SetStatusLine(" ");
+
+    // 11. A copy of the progress-bar library stays loaded while the package's
+    // own copy is deleted with the other files.
+    char barLibrary[MAX_PATH];
+    char barCopy[MAX_PATH];
+    JoinInstallPath(barLibrary, sizeof barLibrary, "ZEROZ32.DLL");
+    JoinInstallPath(barCopy, sizeof barCopy, "ZEROZ321.DLL");
+    LzCopyFile(barLibrary, barCopy);
+    HMODULE library = LoadLibraryA(barCopy);
+    if (!library) {
+        DeleteFileA(barCopy);
+        ShowMessage(instance, hwndMain, IDS_NO_PERCENT_DLL, g_desetup.errorCaption, kStyleNotice, kProductWord);
+        return Finish(previousCursor, 0);
+    }
+
+    // 12. Progress dialog.
+    CopyText(g_statusDialogTitle, g_desetup.titleText);
+    g_statusDialogInstance = instance;
+    HWND dialog = CreateDialogA(instance, MAKEINTRESOURCEA(IDD_DESETUP_STATUS), hwndMain, StatusDlgProc);
+    g_desetup.hStatusDlg = dialog;
+    if (dialog) {
+        ShowWindow(dialog, SW_SHOW);
+        UpdateWindow(dialog);
+    }
+
+    // 13 to 16. Files, then directories.
+    if (RemovePackageFiles(dialog) != 1) {
+        ReleaseProgressBar(&dialog, &library, barCopy);
+        ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
+        return Finish(previousCursor, 0);
+    }
+    if (dialog) ShowWindow(dialog, SW_HIDE);
+    UpdateWindow(hwndMain);
+    if (dialog) {
+        ShowWindow(dialog, SW_SHOW);
+        UpdateWindow(dialog);
+    }
+    if (RemovePackageDirs(dialog) != 1) {
+        ReleaseProgressBar(&dialog, &library, barCopy);
+        ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
+        return Finish(previousCursor, 0);
+    }
+    if (dialog) ShowWindow(dialog, SW_HIDE);
+    UpdateWindow(hwndMain);
+    ReleaseProgressBar(&dialog, &library, barCopy);
+
+    // 17. Uninstall entry.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+    }
+
+    // 18. The installation directory, from the root of its drive.
+    char letter = UpperAscii(g_desetup.installDir[0]);
+    char root[4] = {letter, ':', '\\', '\0'};
+    SetCurrentDirectoryA(root);
+    if (letter >= 'A' && letter <= 'Z') _chdrive(letter - 64);
+    RemoveDirectoryA(g_desetup.installDir);
+
+    // 19, 20. Closing text.
+    char format[1024];
+    char closing[1100];
+    LoadTextId(IDS_REMOVED, format, 512);
+    char uninstaller[MAX_PATH];
+    JoinInstallPath(uninstaller, sizeof uninstaller, "TLDELET.EXE");
+    if (FileOpens(uninstaller)) {
+        char second[512];
+        LoadTextId(IDS_DELETE_UNINSTALLER, second, sizeof second);
+        AppendText(format, second);
+        wsprintfA(closing, format, kProductWord, "TLDELET.EXE");
+    } else {
+        wsprintfA(closing, format, kProductWord);
+    }
+    if (!g_desetup.silentMode) MessageBoxA(hwndMain, closing, g_desetup.titleText, MB_OK);
+
+    // 21.
+    return Finish(previousCursor, 1);
+}
