@@ -5,13 +5,6 @@
 #include "textutil.h"
 #include "win_export.h"
 
-BOOL RemovePreviousVersion(HWND) { return TRUE; }
-
-TLS_EXPORT INT_PTR CALLBACK PreviousVersionDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
-    if (msg == WM_INITDIALOG) EndDialog(hwnd, 148);
-    return FALSE;
-}
-
 TLS_EXPORT INT_PTR CALLBACK DestDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
     if (msg == WM_INITDIALOG) {
         CopyText(g_setup.destDir, "C:\\VIREO");

@@ -1,0 +1,120 @@
+// Looks for a previously installed version of the package and, when the
+// string table carries the offer's text, lets its own uninstaller remove it
+// before the new version is installed.
+#include <windows.h>
+
+#include "messages.h"
+#include "messages_core.h"
+#include "previous_search.h"
+#include "resource.h"
+#include "setup.h"
+#include "textutil.h"
+#include "win_export.h"
+
+namespace {
+
+constexpr char kSettingsFile[] = "PELORASD.INI";
+constexpr char kOlderSettingsFile[] = "velm.ini";
+constexpr char kSettingsSection[] = "Applications";
+constexpr char kUninstallerWindowClass[] = "DeSetupWinClass";
+constexpr char kPrinterFamily[] = "ORVAN Pelora 200/250";
+
+// Reads key from PELORASD.INI, falling back to velm.ini when the value there
+// is missing, empty or begins with "@".
+void ReadSetting(const char* key, char (&value)[256]) {
+    GetPrivateProfileStringA(kSettingsSection, key, "@", value, sizeof value, kSettingsFile);
+    if (SettingMissing(value)) {
+        GetPrivateProfileStringA(kSettingsSection, key, "@", value, sizeof value, kOlderSettingsFile);
+    }
+}
+
+bool CanOpenForReading(const char* path) {
+    OFSTRUCT of{};
+    HFILE file = OpenFile(path, &of, OF_READ);
+    if (file == HFILE_ERROR) return false;
+    _lclose(file);
+    return true;
+}
+
+bool HasOfferText() {
+    char text[512];
+    return LoadStringA(g_setup.hInstance, IDS_PREVIOUS_VERSION, text, sizeof text) > 0;
+}
+
+// Waits, keeping this program's windows alive, while the old uninstaller's
+// window exists. Looks again at least every 50 ms without spinning the CPU.
+void WaitForUninstallerToEnd() {
+    while (FindWindowA(kUninstallerWindowClass, nullptr)) {
+        PumpMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    PumpMessages();
+}
+
+}  // namespace
+
+BOOL RemovePreviousVersion(HWND hwnd) {
+    char velmDir[256];
+    char deleteFile[256];
+    ReadSetting("VelmDir", velmDir);
+    ReadSetting("DeleteFile", deleteFile);
+    if (velmDir[0] != '\0') CopyText(g_setup.previousDir, velmDir);
+
+    char candidates[kMaxPreviousCandidates][kCandidatePathSize];
+    const int count = PreviousUninstallerCandidates(velmDir, deleteFile, candidates);
+    const char* uninstaller = nullptr;
+    for (int i = 0; i < count && !uninstaller; ++i) {
+        if (CanOpenForReading(candidates[i])) uninstaller = candidates[i];
+    }
+    if (!PreviousRemovalOffered(uninstaller != nullptr, HasOfferText(), velmDir)) return TRUE;
+
+    char oldScript[kCandidatePathSize];
+    char command[kCandidatePathSize + 16];
+    if (!JoinPath(oldScript, g_setup.previousDir, "TLSETUP.INF") || !CopyText(command, uninstaller) ||
+        !AppendText(command, " External")) {
+        return TRUE;
+    }
+    for (;;) {
+        INT_PTR choice = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_PREVIOUS_VERSION), hwnd,
+                                         PreviousVersionDlgProc, 0);
+        if (choice != IDC_PREV_DELETE) return FALSE;
+        if (WinExec(command, SW_RESTORE) < 32) return FALSE;
+        WaitForUninstallerToEnd();
+        if (!CanOpenForReading(oldScript)) {
+            SetFileAttributesA(uninstaller, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(uninstaller);
+            RemoveDirectoryA(g_setup.previousDir);
+            return TRUE;
+        }
+    }
+}
+
+TLS_EXPORT INT_PTR CALLBACK PreviousVersionDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+    switch (msg) {
+        case WM_INITDIALOG: {
+            SetWindowTextA(hwnd, g_setup.warningCaption);
+            char format[512];
+            char text[512];
+            if (LoadStringA(g_setup.hInstance, IDS_PREVIOUS_VERSION, format, sizeof format) > 0) {
+                // Two %s: the printer family and the old directory.
+                FormatMessageText(text, sizeof text, format, kPrinterFamily, g_setup.previousDir);
+                SetDlgItemTextA(hwnd, IDC_PREV_TEXT, text);
+            }
+            CentreWindow(hwnd);
+            return TRUE;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            DrawIcon(dc, 8, 32, LoadIcon(nullptr, IDI_QUESTION));
+            EndPaint(hwnd, &ps);
+            return TRUE;
+        }
+        case WM_COMMAND: {
+            const WORD id = LOWORD(wParam);
+            if (id == IDC_PREV_DELETE || id == IDC_PREV_EXIT) EndDialog(hwnd, id);
+            return TRUE;
+        }
+        default: return FALSE;
+    }
+}
