@@ -1,0 +1,354 @@
+// The installation sequence: one straight run of steps inside the message
+// that started it, with a message box for each failure. Ending the run means
+// destroying the main window, which ends the program; nothing done before is
+// undone.
+#include <windows.h>
+
+#include "messages.h"
+#include "resource.h"
+#include "script_engine.h"
+#include "setup.h"
+#include "shell.h"
+#include "shell_core.h"
+#include "textutil.h"
+
+namespace {
+
+// Cleared when the sequence starts; every later start message is ignored.
+bool g_setupStarted = true;
+HMODULE g_percentLibrary;
+
+// Repaints the welcome screen at once after a message box.
+void RefreshMain() {
+    if (g_setup.hMainWnd && IsWindow(g_setup.hMainWnd)) UpdateWindow(g_setup.hMainWnd);
+}
+
+void EndInstallation() {
+    if (g_setup.hMainWnd && IsWindow(g_setup.hMainWnd)) DestroyWindow(g_setup.hMainWnd);
+}
+
+void UnloadPercentLibrary() {
+    if (g_percentLibrary) {
+        FreeLibrary(g_percentLibrary);
+        g_percentLibrary = nullptr;
+    }
+}
+
+void DestroyStatusDialog() {
+    if (g_setup.hStatusDlg && IsWindow(g_setup.hStatusDlg)) DestroyWindow(g_setup.hStatusDlg);
+    g_setup.hStatusDlg = nullptr;
+}
+
+// Windows version as major * 256 + minor, read from the system itself.
+bool WindowsVersionIsSupported() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    typedef LONG(WINAPI * RtlGetVersionFn)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    RtlGetVersionFn rtlGetVersion =
+        ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+              : nullptr;
+    if (rtlGetVersion) {
+        OSVERSIONINFOW wide{};
+        wide.dwOSVersionInfoSize = sizeof wide;
+        if (rtlGetVersion(&wide) == 0) {
+            return WindowsVersionSupported(wide.dwMajorVersion, wide.dwMinorVersion);
+        }
+    }
+    if (!GetVersionExA(&info)) return true;  // a system that cannot tell is new enough to run this program
+    return WindowsVersionSupported(info.dwMajorVersion, info.dwMinorVersion);
+}
+
+// Free kilobytes of a drive root; false when the system cannot tell.
+bool DriveFreeKb(const char* root, uint32_t* kb) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+        *kb = 0;
+        return false;
+    }
+    *kb = FreeSpaceKb(sectorsPerCluster, bytesPerSector, freeClusters);
+    return true;
+}
+
+// Step 12: the port dialog until a port is chosen. False when the user
+// abandoned the installation (the program has then been ended).
+bool ChoosePort(HWND hwnd) {
+    for (;;) {
+        INT_PTR result = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_PORT), hwnd, PortDlgProc, 0);
+        if (result != IDCANCEL) return true;
+        int answer = ShowMessage(g_setup.hInstance, nullptr, IDS_CANCEL_QUESTION, g_setup.warningCaption,
+                                 kStyleQuestion);
+        RefreshMain();
+        if (answer == IDYES) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleFinalNotice,
+                        kVireo);
+            RefreshMain();
+            EndInstallation();
+            return false;
+        }
+    }
+}
+
+// Step 18: the destination loop. False when the user cancelled.
+bool ChooseDestination(HWND hwnd, char windowsLetter) {
+    uint32_t required = 0;
+    uint32_t freeKb = 0;
+    do {
+        required = kRequiredSpaceKb;
+        INT_PTR result =
+            DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_DESTINATION), hwnd, DestDlgProc, 0);
+        if (result == IDCANCEL) {
+            int answer = ShowMessage(g_setup.hInstance, g_setup.hStatusDlg, IDS_CANCEL_QUESTION,
+                                     g_setup.warningCaption, kStyleQuestion);
+            RefreshMain();
+            if (answer == IDYES) return false;
+            freeKb = 0;
+            continue;
+        }
+        char root[4] = {g_setup.destDir[0], ':', '\\', '\0'};
+        if (!DriveFreeKb(root, &freeKb)) {
+            MessageBoxA(nullptr, "GetDiskFreeSpace() fail !", root, MB_OK);
+            RefreshMain();
+            freeKb = 0;
+        }
+        required = DestinationRequiredKb(g_setup.destDir[0], windowsLetter);
+        if (freeKb < required) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_DRIVE_TOO_FULL, g_setup.warningCaption, kStylePlainNotice,
+                        static_cast<int>(static_cast<unsigned char>(g_setup.destDir[0])), freeKb, required);
+            RefreshMain();
+            continue;
+        }
+        ShowWindow(g_setup.hStatusDlg, SW_SHOW);
+        BOOL made = CreateDestinationTree(g_setup.hStatusDlg);
+        DWORD n = GetShortPathNameA(g_setup.destDir, g_setup.destShortDir, sizeof g_setup.destShortDir);
+        if (n == 0 || n >= sizeof g_setup.destShortDir) {
+            // No short form (or none that fits): the long form, which fits.
+            CopyText(g_setup.destShortDir, g_setup.destDir);
+        }
+        ShowWindow(g_setup.hStatusDlg, SW_HIDE);
+        if (!made) freeKb = 0;
+    } while (freeKb < required);
+    return true;
+}
+
+}  // namespace
+
+// Status label 999 of the main window.
+void SetStatusText(const char* text) {
+    if (g_setup.hStatusLabel) SetWindowTextA(g_setup.hStatusLabel, text);
+}
+
+void SetStatusTextId(UINT id) {
+    char text[512];
+    if (LoadStringA(g_setup.hInstance, id, text, sizeof text) <= 0) text[0] = '\0';
+    SetStatusText(text);
+}
+
+void PreloadResources() {
+    for (int id = 900; id <= 919; ++id) {
+        HRSRC found = FindResourceA(g_setup.hInstance, MAKEINTRESOURCEA(id), RT_DIALOG);
+        if (!found) continue;
+        HGLOBAL res = LoadResource(g_setup.hInstance, found);
+        if (res) LockResource(res);
+    }
+    LoadIconA(g_setup.hInstance, MAKEINTRESOURCEA(950));
+    LoadIconA(g_setup.hInstance, MAKEINTRESOURCEA(951));
+}
+
+namespace {
+
+// Sends the close request to the window of a class, if there is one.
+bool RequestClose(const char* className, LPARAM lParam) {
+    HWND target = FindWindowA(className, nullptr);
+    if (!target) return false;
+    SendMessageA(target, 0x221F, 0x1E1F, lParam);
+    return true;
+}
+
+// Keeps the installer alive until no window of the class exists.
+void WaitForClassGone(const char* className) {
+    while (FindWindowA(className, nullptr)) {
+        PumpMessages();
+        // Look again after a message or a short while rather than spinning.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+}
+
+}  // namespace
+
+void CloseCompanionPrograms() {
+    RequestClose("ZerODAClass", 1);
+    if (RequestClose("SpoolerClass", 0)) WaitForClassGone("SpoolerClass");
+    if (RequestClose("ZerODAClass", 0)) WaitForClassGone("ZerODAClass");
+    if (RequestClose("PanelClass", 0)) WaitForClassGone("PanelClass");
+}
+
+void RunInstallation(HWND hwnd) {
+    if (!g_setupStarted) return;
+    g_setupStarted = false;
+
+    PreloadResources();
+    RECT desk;
+    GetWindowRect(GetDesktopWindow(), &desk);
+    ClipCursor(&desk);
+    KillTimer(hwnd, 1);
+
+    if (!RemovePreviousVersion(hwnd)) {
+        EndInstallation();
+        return;
+    }
+    CloseCompanionPrograms();
+    RemovePreviousPrinter();
+
+    SetStatusTextId(IDS_CHECK_WINDOWS);
+    if (!WindowsVersionIsSupported()) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_WINDOWS_TOO_OLD, g_setup.warningCaption, kStyleNotice, kVireo,
+                    kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+    SetStatusText(" ");
+    SetStatusTextId(IDS_CHECK_CPU);
+    SetStatusTextId(IDS_CHECK_RAM);
+    SetStatusText(" ");
+
+    g_setup.lptPortCount = CountParallelPorts();
+    if (g_setup.lptPortCount == 0) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_NO_PARALLEL_PORT, g_setup.warningCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+    if (!ChoosePort(hwnd)) return;
+
+    g_setup.installType = InstallTypeOf(g_setup.windowsDir, g_setup.systemDir);
+
+    char libraryPath[MAX_PATH];
+    JoinPath(libraryPath, g_setup.setupDir, "ZEROZ32.DLL");
+    g_percentLibrary = LoadLibraryA(libraryPath);
+    if (!g_percentLibrary) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_PERCENT_DLL_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+
+    uint32_t loaded = ScriptQuery(kOpLoad, 0, g_setup.scriptPath);
+    if (loaded != 0) {
+        if (loaded == 1) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_NO_MEMORY, g_setup.errorCaption, kStyleNotice);
+        } else {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_SCRIPT_FAILED, g_setup.errorCaption, kStyleNotice,
+                        g_setup.scriptPath, kVireo);
+        }
+        RefreshMain();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
+    const char windowsLetter = g_setup.windowsDir[0];
+
+    g_setup.hStatusDlg =
+        CreateDialogParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_STATUS), hwnd, StatusDlgProc, 0);
+    if (!g_setup.hStatusDlg) {
+        // Without a usable Percent control the progress dialog cannot exist.
+        ShowMessage(g_setup.hInstance, hwnd, IDS_PERCENT_DLL_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
+    if (!ChooseDestination(hwnd, windowsLetter)) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        DestroyStatusDialog();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
+    if (g_setup.destDir[0] != windowsLetter) {
+        char root[4] = {windowsLetter, ':', '\\', '\0'};
+        uint32_t freeKb = 0;
+        if (DriveFreeKb(root, &freeKb) && freeKb < kWindowsDriveSpaceKb) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_WINDOWS_DRIVE_FULL, g_setup.warningCaption, kStylePlainNotice,
+                        static_cast<int>(static_cast<unsigned char>(windowsLetter)), freeKb, kWindowsDriveSpaceKb,
+                        kVireo);
+            RefreshMain();
+            DestroyStatusDialog();
+            UnloadPercentLibrary();
+            EndInstallation();
+            return;
+        }
+    }
+
+    SetCurrentDirectoryA(g_setup.destDir);
+
+    ShowWindow(g_setup.hStatusDlg, SW_SHOW);
+    BOOL copied = CopyPackageFiles(g_setup.hStatusDlg);
+    ShowWindow(g_setup.hStatusDlg, SW_HIDE);
+    if (!copied) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
+    if (!BackupIniFiles()) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_INI_BACKUP_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+    SetStatusTextId(IDS_WRITE_INI);
+    ClearPrinterSections();
+    if (!RegisterPrinter()) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_INI_WRITE_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+
+    char systemBackup[16];
+    char winBackup[16];
+    FormatText(systemBackup, sizeof systemBackup, "SYSTEM.%03u", g_setup.iniBackupNumber);
+    FormatText(winBackup, sizeof winBackup, "WIN.%03u", g_setup.iniBackupNumber);
+    SetStatusText(" ");
+    ShowMessage(g_setup.hInstance, hwnd, IDS_INI_MODIFIED, g_setup.mainTitle, kStyleNotice, systemBackup,
+                winBackup);
+    RefreshMain();
+
+    if (!WritePackageSettings()) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_SETTINGS_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
+
+    SetStatusTextId(IDS_ADD_GROUP);
+    BOOL groupCreated = CreateProgmanGroup();
+    WriteUninstallEntry();
+    SetStatusText(" ");
+    if (groupCreated) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_GROUP_ADDED, g_setup.mainTitle, kStyleNotice, kVireo);
+    } else {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_GROUP_NOT_ADDED, g_setup.warningCaption, kStyleNotice, kVireo);
+    }
+    RefreshMain();
+
+    WriteStartupBatch();
+
+    for (;;) {
+        INT_PTR result = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_RESTART), hwnd, EndDlgProc, 0);
+        if (result != IDC_RESTART_WINDOWS) {
+            // "Exit Setup" (or a prompt that could not be shown) ends here.
+            EndInstallation();
+            return;
+        }
+        if (RequestWindowsRestart()) return;
+    }
+}
