@@ -49,7 +49,7 @@ constexpr UINT kStyleQuestion = 0x0024;  // MB_YESNO | MB_ICONQUESTION
 constexpr const char kUninstallKeyPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 
-// --- main window (uninstall/main.cpp) ---
+// --- main window (uninstall/main.cpp; status line helpers in sequence.cpp) ---
 extern "C" LRESULT CALLBACK MainWndProc(HWND, UINT, WPARAM, LPARAM);
 void SetStatusLine(const char* text);
 void SetStatusLineId(UINT id);

@@ -169,21 +169,6 @@ LRESULT OnStatusColour(HDC dc) {
 
 }  // namespace
 
-void LoadTextId(UINT id, char* buffer, int size) {
-    if (size <= 0) return;
-    if (LoadStringA(g_desetup.hInstance, id, buffer, size) <= 0) buffer[0] = '\0';
-}
-
-void SetStatusLine(const char* text) {
-    if (g_desetup.hStatusLine) SendMessageA(g_desetup.hStatusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void SetStatusLineId(UINT id) {
-    char text[512];
-    LoadTextId(id, text, sizeof text);
-    SetStatusLine(text);
-}
-
 TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:

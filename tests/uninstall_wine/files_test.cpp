@@ -1,0 +1,151 @@
+// Removal of the script's files and directories, called in-process with no
+// progress dialog (its status lines are then simply not shown).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "desetup.h"
+#include "script_engine.h"
+#include "textutil.h"
+#include "wine_files.h"
+
+namespace {
+
+const char kInstallDir[] = "C:\\VIREOT";
+
+const char kScript[] =
+    "[Application]\r\nAppName=Vireo\r\nDefDir=C:\\VIREO\r\n"
+    "[Disks]\r\n1=Disk 1\r\n"
+    "[Dirs]\r\n1=.\r\n2=USER\r\n3=SPOOL\r\n4=SYSTEM\r\n5=WINDOWS\r\n6=LAST1\r\n7=LAST2\r\n"
+    "[Files]\r\n"
+    "VIREO.EXE,1,VIREO.EX_,1,1,Y\r\n"
+    "hppcl.drv,4,HPPCL.DR_,1,1,Y\r\n"
+    "UniDrv.dll,4,UNIDRV.DL_,1,1,Y\r\n"
+    "PSCRIPT.HLP,4,PSCRIPT.HL_,1,1,Y\r\n"
+    "VAZAZUD.DLL,4,VAZAZUD.DL_,1,1,Y\r\n"
+    "tldelet.exe,1,TLDESETU.EX_,1,1,Y\r\n"
+    "PELORASD.EXE,1,PELORASD.EX_,1,1,Y\r\n"
+    "SPOOL.DAT,3,SPOOL.DA_,1,1,N\r\n"
+    "NOTE.TXT,2,NOTE.TX_,1,1,N\r\n"
+    "ORVTEST.DLL,4,ORVTEST.DL_,1,1,Y\r\n"
+    "ORVWIN.INI,5,ORVWIN.IN_,1,1,N,ALL\r\n"
+    "ORV50.INI,5,ORV50.IN_,1,1,N,50\r\n"
+    "L1.TXT,6,L1.TX_,1,1,N\r\n"
+    "[End]\r\n";
+
+class RemoveFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveTree(kInstallDir);
+        MakeDir(kInstallDir);
+        for (const char* sub : {"USER", "SPOOL", "LAST1", "LAST2"}) MakeDir(Install(sub));
+        std::string script = Install("TLSETUP.INF");
+        WriteBytes(script, kScript);
+        char path[kScriptBufferSize];
+        ASSERT_TRUE(CopyText(path, script.c_str()));
+        g_scriptHopperCapacity = 0;
+        ASSERT_EQ(ScriptQuery(kOpLoad, 0, path), 0u) << "loading " << script;
+        ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), 12u) << "the 50-pieces INI record is not kept";
+
+        std::memset(&g_desetup, 0, sizeof g_desetup);
+        g_desetup.hInstance = GetModuleHandleA(nullptr);
+        CopyText(g_desetup.installDir, kInstallDir);
+        CopyText(g_desetup.windowsDir, WindowsDir().c_str());
+        CopyText(g_desetup.systemDir, SystemDir().c_str());
+
+        for (const char* name : {"VIREO.EXE", "TLDELET.EXE", "PELORASD.EXE", "spooler.que", "OWN.DOC", "TLSETUP.BAK"}) {
+            WriteBytes(Install(name), "x");
+        }
+        WriteBytes(Install("SPOOL\\SPOOL.DAT"), "x");
+        WriteBytes(Install("SPOOL\\KEEP.DOC"), "user file");
+        WriteBytes(Install("USER\\NOTE.TXT"), "x");
+        WriteBytes(Install("USER\\MINE.DOC"), "user file");
+        WriteBytes(Install("LAST1\\L1.TXT"), "x");
+        for (const char* name : {"hppcl.drv", "UniDrv.dll", "PSCRIPT.HLP", "VAZAZUD.DLL", "ORVTEST.DLL"}) {
+            WriteBytes(SystemDir() + "\\" + name, "x");
+        }
+        WriteBytes(WindowsDir() + "\\ORVWIN.INI", "x");
+        WriteBytes(WindowsDir() + "\\ORV50.INI", "x");
+        WriteBytes(WindowsDir() + "\\ORVTEST.DLL", "x");
+        GetCurrentDirectoryA(sizeof savedDir_, savedDir_);
+    }
+
+    void TearDown() override {
+        SetCurrentDirectoryA(savedDir_);
+        RemoveTree(kInstallDir);
+        for (const char* name : {"hppcl.drv", "UniDrv.dll", "PSCRIPT.HLP", "VAZAZUD.DLL", "ORVTEST.DLL"}) {
+            DeleteFileA((SystemDir() + "\\" + name).c_str());
+        }
+        for (const char* name : {"ORVWIN.INI", "ORV50.INI", "ORVTEST.DLL"}) {
+            DeleteFileA((WindowsDir() + "\\" + name).c_str());
+        }
+    }
+
+    static std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
+
+    char savedDir_[MAX_PATH] = "";
+};
+
+}  // namespace
+
+TEST_F(RemoveFiles, ScriptFilesGoProtectedOnesStay) {
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    for (const char* name : {"VIREO.EXE", "PELORASD.EXE", "spooler.que", "SPOOL\\SPOOL.DAT", "USER\\NOTE.TXT",
+                             "LAST1\\L1.TXT"}) {
+        EXPECT_FALSE(FileExists(Install(name))) << name << " was not deleted";
+    }
+    EXPECT_TRUE(FileExists(Install("TLDELET.EXE"))) << "the uninstaller itself stays";
+    for (const char* name : {"hppcl.drv", "UniDrv.dll", "PSCRIPT.HLP", "VAZAZUD.DLL"}) {
+        EXPECT_TRUE(FileExists(SystemDir() + "\\" + name)) << name << " is a shared driver file and must stay";
+    }
+    EXPECT_FALSE(FileExists(SystemDir() + "\\ORVTEST.DLL")) << "SYSTEM records are deleted from the system directory";
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\ORVTEST.DLL"));
+    EXPECT_FALSE(FileExists(WindowsDir() + "\\ORVWIN.INI"));
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\ORV50.INI")) << "a record that was not kept is not deleted";
+    EXPECT_TRUE(FileExists(Install("OWN.DOC"))) << "files the script does not name stay";
+}
+
+TEST_F(RemoveFiles, FirstScriptDirectoryIsEmptiedOthersAreNot) {
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC"))) << "the user's file in [Dirs] entry 1 is deleted";
+    EXPECT_TRUE(FileExists(Install("SPOOL\\KEEP.DOC"))) << "the user's file in another directory stays";
+}
+
+TEST_F(RemoveFiles, SystemFilesGoToTheWindowsDirectoryWhenTheSystemDirectoryLiesElsewhere) {
+    g_desetup.systemFilesInWindowsDir = true;
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_FALSE(FileExists(WindowsDir() + "\\ORVTEST.DLL"));
+    EXPECT_TRUE(FileExists(SystemDir() + "\\ORVTEST.DLL"));
+}
+
+TEST_F(RemoveFiles, EmptyDirectoriesGoExceptTheLastTwoEntries) {
+    ASSERT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    EXPECT_FALSE(DirExists(Install("USER"))) << "emptied and removed";
+    EXPECT_TRUE(DirExists(Install("SPOOL"))) << "still holds the user's file";
+    EXPECT_TRUE(DirExists(Install("LAST1"))) << "the last two entries are not removed";
+    EXPECT_TRUE(DirExists(Install("LAST2")));
+    EXPECT_TRUE(DirExists(kInstallDir)) << "the installation directory is removed by the sequence, not here";
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_EQ(CompareNoCase(current, kInstallDir), 0) << "current directory is " << current;
+}
+
+TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
+    CopyText(g_desetup.installDir, "C:\\NO_SUCH_DIR");
+    EXPECT_EQ(RemovePackageDirs(nullptr), 0);
+    EXPECT_TRUE(DirExists(Install("USER")));
+}
+
+TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
+    MakeDir(Install("USER\\DEEP"));
+    WriteBytes(Install("USER\\DEEP\\INNER.DOC"), "x");
+    ClearDirectory(Install("USER").c_str());
+    EXPECT_FALSE(FileExists(Install("USER\\NOTE.TXT")));
+    EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC")));
+    EXPECT_TRUE(FileExists(Install("USER\\DEEP\\INNER.DOC")));
+    ClearDirectory("C:\\NO_SUCH_DIR");  // nothing to do, no harm
+}

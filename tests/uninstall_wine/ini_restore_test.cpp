@@ -1,0 +1,151 @@
+// INI backups and INI restoration against the real profile and file
+// functions of the seeded machine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "desetup.h"
+#include "wine_files.h"
+
+namespace {
+
+std::string Backup(const char* name) { return WindowsDir() + "\\" + name; }
+
+std::string ProfileString(const char* section, const char* key) {
+    char value[2048];
+    GetProfileStringA(section, key, "<missing>", value, sizeof value);
+    return value;
+}
+
+void SetVelmDir(const char* dir) {
+    ASSERT_TRUE(WritePrivateProfileStringA("Applications", "VelmDir", dir, "PELORASD.INI"));
+}
+
+class IniRestore : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const char* name : {"SYSTEM.001", "SYSTEM.002", "SYSTEM.003", "WIN.001", "WIN.002", "WIN.003",
+                                 "SYSTEM.000", "PELORASD.INI"}) {
+            DeleteFileA(Backup(name).c_str());
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(IniRestore, BackupSeriesAreDeletedUpToTheirFirstGap) {
+    for (const char* name : {"SYSTEM.001", "SYSTEM.002", "WIN.001", "WIN.003"}) WriteBytes(Backup(name), "[x]\r\n");
+    EXPECT_EQ(RemoveIniBackups(), 1);
+    EXPECT_FALSE(FileExists(Backup("SYSTEM.001"))) << "SYSTEM.001 left";
+    EXPECT_FALSE(FileExists(Backup("SYSTEM.002"))) << "SYSTEM.002 left";
+    EXPECT_FALSE(FileExists(Backup("WIN.001"))) << "WIN.001 left";
+    EXPECT_TRUE(FileExists(Backup("WIN.003"))) << "WIN.003 lies above the gap at 002 and stays";
+}
+
+TEST_F(IniRestore, MissingFirstBackupKeepsTheWholeSeries) {
+    WriteBytes(Backup("SYSTEM.002"), "[x]\r\n");
+    WriteBytes(Backup("SYSTEM.003"), "[x]\r\n");
+    WriteBytes(Backup("SYSTEM.000"), "[x]\r\n");
+    EXPECT_EQ(RemoveIniBackups(), 1);
+    EXPECT_TRUE(FileExists(Backup("SYSTEM.002")));
+    EXPECT_TRUE(FileExists(Backup("SYSTEM.003")));
+    EXPECT_TRUE(FileExists(Backup("SYSTEM.000"))) << "the uninstaller's own copy is never probed";
+}
+
+TEST_F(IniRestore, ExternalPrintersCountsDownByOne) {
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "3"));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "2");
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "1");
+}
+
+TEST_F(IniRestore, ExternalPrintersOfZeroOrMissingStay) {
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "0"));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "0");
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", nullptr));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "<missing>");
+}
+
+TEST_F(IniRestore, StatusProgramLeavesTheRunValue) {
+    SetVelmDir("C:\\VIREO");
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", "c:\\windows\\clock.exe C:\\VIREO\\PELORASD.EXE c:\\tools\\note.exe"));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("windows", "run"), "C:\\WINDOWS\\CLOCK.EXE C:\\TOOLS\\NOTE.EXE")
+        << "the value is written back in upper case without the status program";
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", "C:\\VIREO\\PELORASD.EXE"));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("windows", "run"), "");
+}
+
+TEST_F(IniRestore, LowerCaseVelmDirLeavesTheRunValueAlone) {
+    SetVelmDir("c:\\vireo");
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", "c:\\windows\\clock.exe c:\\vireo\\pelorasd.exe"));
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("windows", "run"), "c:\\windows\\clock.exe c:\\vireo\\pelorasd.exe");
+}
+
+TEST_F(IniRestore, LongRunValueKeepsItsEnd) {
+    SetVelmDir("C:\\VIREO");
+    std::string before;
+    for (int i = 0; i < 25; ++i) before += "C:\\PROGRAMS\\TOOL" + std::to_string(i) + ".EXE ";
+    std::string after = "C:\\THE\\VERY\\LAST\\PROGRAM.EXE";
+    std::string run = before + "C:\\VIREO\\PELORASD.EXE " + after;
+    ASSERT_GT(run.size(), 400u);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_EQ(ProfileString("windows", "run"), run) << "the machine keeps long values";
+    EXPECT_EQ(RestoreWinIni(), 1);
+    EXPECT_EQ(ProfileString("windows", "run"), before + after);
+}
+
+TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
+    const std::string longLine = "device=" + std::string(140, 'L') + "PeloraLPT=1" + std::string(150, 'M');
+    const std::string original =
+        "[boot]\r\nshell=Explorer.exe\r\nPeloraLPT=9\r\n[386Enh]\r\ndevice=*vpicd\r\n"
+        ";device=C:\\WINDOWS\\SYSTEM\\VPD.386\r\n" +
+        longLine + "\r\npeloralpt = 2\r\nEMMExclude=C000-CFFF\r\n[drivers]\r\nPeloraLPT=1\r\nwave=x.drv";
+    const std::string expected =
+        "[boot]\r\nshell=Explorer.exe\r\nPeloraLPT=9\r\n[386Enh]\r\ndevice=*vpicd\r\ndevice=vpd.386\r\n" + longLine +
+        "\r\nEMMExclude=C000-CFFF\r\n[drivers]\r\nPeloraLPT=1\r\nwave=x.drv";
+    const std::string systemIni = WindowsDir() + "\\SYSTEM.INI";
+    const std::string saved = ReadBytes(systemIni);
+    WriteBytes(systemIni, original);
+
+    EXPECT_EQ(RestoreSystemIni(), 1);
+    EXPECT_EQ(ReadBytes(systemIni), expected);
+    EXPECT_EQ(ReadBytes(Backup("SYSTEM.000")), original) << "SYSTEM.000 holds the text before the rewrite";
+    // The profile functions see the new text.
+    char value[64];
+    GetPrivateProfileStringA("386Enh", "PeloraLPT", "<missing>", value, sizeof value, "system.ini");
+    EXPECT_STREQ(value, "<missing>");
+
+    // A second run writes SYSTEM.000 again and changes nothing more.
+    EXPECT_EQ(RestoreSystemIni(), 1);
+    EXPECT_EQ(ReadBytes(systemIni), expected);
+    EXPECT_EQ(ReadBytes(Backup("SYSTEM.000")), expected);
+
+    // No temporary copy is left behind.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((WindowsDir() + "\\TLD*.TMP").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << (search != INVALID_HANDLE_VALUE ? found.cFileName : "");
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    WriteBytes(systemIni, saved);
+}
+
+TEST_F(IniRestore, RestoreIniFilesRunsBothRewrites) {
+    SetVelmDir("C:\\VIREO");
+    ASSERT_TRUE(WritePrivateProfileStringA("386Enh", "PeloraLPT", "2", "system.ini"));
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", "C:\\VIREO\\PELORASD.EXE C:\\WINDOWS\\CLOCK.EXE"));
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "1"));
+    EXPECT_EQ(RestoreIniFiles(), 1);
+    char value[64];
+    GetPrivateProfileStringA("386Enh", "PeloraLPT", "<missing>", value, sizeof value, "system.ini");
+    EXPECT_STREQ(value, "<missing>");
+    EXPECT_EQ(ProfileString("windows", "run"), "C:\\WINDOWS\\CLOCK.EXE");
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "0");
+    EXPECT_TRUE(FileExists(Backup("SYSTEM.000")));
+}
