@@ -10,6 +10,7 @@
 #include "setup.h"
 #include "textutil.h"
 #include "win_export.h"
+#include "previous_version.h"
 
 namespace {
 
@@ -53,8 +54,7 @@ void WaitForUninstallerToEnd() {
 
 }  // namespace
 
-BOOL RemovePreviousVersion(HWND hwnd) {
-    char velmDir[256];
+bool FindPreviousUninstaller(char (&velmDir)[256], char (&uninstaller)[kCandidatePathSize]) {
     char deleteFile[256];
     ReadSetting("VelmDir", velmDir);
     ReadSetting("DeleteFile", deleteFile);
@@ -62,11 +62,18 @@ BOOL RemovePreviousVersion(HWND hwnd) {
 
     char candidates[kMaxPreviousCandidates][kCandidatePathSize];
     const int count = PreviousUninstallerCandidates(velmDir, deleteFile, candidates);
-    const char* uninstaller = nullptr;
-    for (int i = 0; i < count && !uninstaller; ++i) {
-        if (CanOpenForReading(candidates[i])) uninstaller = candidates[i];
+    for (int i = 0; i < count; ++i) {
+        if (CanOpenForReading(candidates[i])) return CopyText(uninstaller, candidates[i]);
     }
-    if (!PreviousRemovalOffered(uninstaller != nullptr, HasOfferText(), velmDir)) return TRUE;
+    uninstaller[0] = '\0';
+    return false;
+}
+
+BOOL RemovePreviousVersion(HWND hwnd) {
+    char velmDir[256];
+    char uninstaller[kCandidatePathSize];
+    const bool found = FindPreviousUninstaller(velmDir, uninstaller);
+    if (!PreviousRemovalOffered(found, HasOfferText(), velmDir)) return TRUE;
 
     char oldScript[kCandidatePathSize];
     char command[kCandidatePathSize + 16];
