@@ -33,4 +33,3 @@ int RegisterPortDevice() { return 0; }
 void WriteUninstallEntry() {}
 BOOL WritePackageSettings() { return TRUE; }
 void WriteStartupBatch() {}
-BOOL CreateProgmanGroup() { return FALSE; }
