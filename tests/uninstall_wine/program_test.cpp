@@ -85,7 +85,7 @@ std::string Narrow(const std::wstring& text) {
 // Runs the program with the command-line tail, answering boxes by policy,
 // for at most timeoutMs.
 RunResult RunUninstaller(const std::string& exe, const std::string& tail, const Policy& policy,
-                         DWORD timeoutMs = 120000) {
+                         const std::function<void(DWORD pid)>& onTick = nullptr, DWORD timeoutMs = 120000) {
     RunResult result;
     std::string commandLine = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -106,6 +106,7 @@ RunResult RunUninstaller(const std::string& exe, const std::string& tail, const 
             break;
         }
         if (GetTickCount() - start > timeoutMs) break;
+        if (onTick) onTick(pi.dwProcessId);
         FindBoxes find{pi.dwProcessId, {}};
         EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&find));
         for (HWND box : find.found) {
@@ -143,6 +144,58 @@ std::string Describe(const std::vector<Box>& boxes) {
     std::string out;
     for (const Box& b : boxes) out += "[" + Narrow(b.caption) + "] " + Narrow(b.text) + "\n";
     return out.empty() ? "(no box)" : out;
+}
+
+// A program that stands in for one of the package's companion programs.
+struct Companion {
+    PROCESS_INFORMATION pi{};
+    bool started = false;
+
+    Companion(const char* windowClass, const char* options) {
+        std::string exe = ProgramDir() + "\\companion_fixture.exe";
+        std::string commandLine = "\"" + exe + "\" " + windowClass + " " + options;
+        std::vector<char> buffer(commandLine.begin(), commandLine.end());
+        buffer.push_back('\0');
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        if (!started) return;
+        WaitForInputIdle(pi.hProcess, 10000);
+        for (DWORD start = GetTickCount(); !FindWindowA(windowClass, nullptr) && GetTickCount() - start < 20000;) {
+            WaitForSingleObject(pi.hProcess, 50);
+        }
+    }
+    // Exit code once ended, or 0 when it does not end within the bound.
+    DWORD ExitCode(DWORD timeoutMs) {
+        if (!started || WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return 0;
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+    ~Companion() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+};
+
+struct FindMain {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MainOfProcess(HWND hwnd, LPARAM param) {
+    auto* find = reinterpret_cast<FindMain*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32];
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == find->pid && std::string(cls) == "DeSetupWinClass" && IsWindowVisible(hwnd)) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 const wchar_t kWarningCaption[] = L"ORVAN Vireo Avertissement";
@@ -363,4 +416,51 @@ TEST_F(Program, MissingProgressBarLibraryStopsWithMessage1000) {
     EXPECT_TRUE(FileExists(Install("VIREO.EXE"))) << "no file is removed without the progress dialog";
     EXPECT_FALSE(FileExists(Install("ZEROZ321.DLL")));
     EXPECT_EQ(PortLine(), "<missing>") << "the INI files were restored before";
+}
+
+TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
+    LayOutInstallation(true);
+    Companion spooler("SpoolerClass", "--delay 4000");
+    ASSERT_TRUE(spooler.started) << "companion_fixture did not start";
+    ASSERT_NE(FindWindowA("SpoolerClass", nullptr), nullptr);
+    int looksWhileWaiting = 0;
+    int filesGoneTooEarly = 0;
+    int unresponsive = 0;
+    COLORREF banner = CLR_INVALID, backdrop = CLR_INVALID;
+    RunResult run = RunUninstaller(
+        Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; },
+        [&](DWORD pid) {
+            if (!FindWindowA("SpoolerClass", nullptr)) return;
+            FindMain find{pid, nullptr};
+            EnumWindows(MainOfProcess, reinterpret_cast<LPARAM>(&find));
+            if (!find.found) return;
+            ++looksWhileWaiting;
+            if (!FileExists(Install("VIREO.EXE"))) ++filesGoneTooEarly;
+            DWORD_PTR answer = 0;
+            if (!SendMessageTimeoutA(find.found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) ++unresponsive;
+            RECT r;
+            GetWindowRect(find.found, &r);
+            HDC screen = GetDC(nullptr);
+            banner = GetPixel(screen, r.left + 45, r.top + 32);   // inside bitmap 13
+            backdrop = GetPixel(screen, r.left + 15, r.top + 200);  // grey backdrop
+            ReleaseDC(nullptr, screen);
+        });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(spooler.ExitCode(10000), 1100u) << "one close request with lParam 0";
+    EXPECT_GE(looksWhileWaiting, 10) << "the uninstaller did not wait for the companion";
+    EXPECT_EQ(filesGoneTooEarly, 0) << "files were removed while the companion still ran";
+    EXPECT_EQ(unresponsive, 0) << "the main window did not answer while waiting";
+    EXPECT_EQ(banner, RGB(0, 128, 128)) << "banner pixel while waiting";
+    EXPECT_EQ(backdrop, RGB(192, 192, 192)) << "backdrop pixel while waiting";
+    ExpectRemoved();
+}
+
+TEST_F(Program, ProgressBarProgramIsAskedTwice) {
+    LayOutInstallation(true);
+    Companion oda("ZerODAClass", "--delay 2000");
+    ASSERT_TRUE(oda.started) << "companion_fixture did not start";
+    RunResult run = RunUninstaller(Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(oda.ExitCode(10000), 1210u) << "two close requests: lParam 1 first, then 0";
+    ExpectRemoved();
 }
