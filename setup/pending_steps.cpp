@@ -24,12 +24,3 @@ TLS_EXPORT INT_PTR CALLBACK InsertDiskDlgProc(HWND hwnd, UINT msg, WPARAM, LPARA
 
 BOOL CreateDestinationTree(HWND) { return CreateDirectoryA(g_setup.destDir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS; }
 BOOL CopyPackageFiles(HWND) { return TRUE; }
-BOOL BackupIniFiles() { return TRUE; }
-void RemovePreviousPrinter() { RemovePortDevice(); }
-void ClearPrinterSections() {}
-BOOL RegisterPrinter() { return TRUE; }
-void RemovePortDevice() {}
-int RegisterPortDevice() { return 0; }
-void WriteUninstallEntry() {}
-BOOL WritePackageSettings() { return TRUE; }
-void WriteStartupBatch() {}

@@ -1,0 +1,42 @@
+// Numbered backups SYSTEM.nnn and WIN.nnn of the two INI files, taken before
+// the installer changes them.
+#include "config_values.h"
+#include "lzcopy.h"
+#include "setup.h"
+#include "textutil.h"
+
+namespace {
+
+// A backup name is taken when the file opens for reading.
+bool BackupExists(void*, const char* path) {
+    OFSTRUCT info;
+    HFILE file = OpenFile(path, &info, OF_READ);
+    if (file == HFILE_ERROR) return false;
+    _lclose(file);
+    return true;
+}
+
+char g_backupWindowsDir[MAX_PATH + 2];
+char g_backupSource[MAX_PATH + 16];
+char g_backupTarget[MAX_PATH + 16];
+
+BOOL CopyIniFile(const char* iniName, const char* base, uint32_t number) {
+    if (!JoinPath(g_backupSource, g_backupWindowsDir, iniName)) return FALSE;
+    if (!FormatBackupPath(g_backupTarget, sizeof g_backupTarget, g_backupWindowsDir, base, number)) return FALSE;
+    return LzCopyFile(g_backupSource, g_backupTarget);
+}
+
+}  // namespace
+
+BOOL BackupIniFiles() {
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    BOOL ok = FALSE;
+    UINT length = GetWindowsDirectoryA(g_backupWindowsDir, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && AppendBackslash(g_backupWindowsDir, sizeof g_backupWindowsDir)) {
+        g_setup.iniBackupNumber = ChooseBackupNumber(g_backupWindowsDir, BackupExists, nullptr);
+        ok = CopyIniFile("SYSTEM.INI", "SYSTEM", g_setup.iniBackupNumber) &&
+             CopyIniFile("WIN.INI", "WIN", g_setup.iniBackupNumber);
+    }
+    SetCursor(previous);
+    return ok;
+}

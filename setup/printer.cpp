@@ -1,0 +1,140 @@
+// The printer driver and the printer with the spooler, and the INI lines that
+// go with them: the port line of SYSTEM.INI, the status program in the run
+// line of WIN.INI and the Courier font substitution.
+#include "config_steps.h"
+#include "run_line.h"
+#include "setup.h"
+#include "textutil.h"
+
+const char kPrinterName[] = "ORVAN Pelora 200/250 PCL";
+
+namespace {
+
+// The spooler records take writable texts.
+char g_printerName[] = "ORVAN Pelora 200/250 PCL";
+char g_driverName[] = "ORVAN Pelora 200/250 PCL";
+char g_driverFile[] = "ORVPCL.DRV";
+char g_dataFile[] = "ORVPCL.DRV";
+char g_configFile[] = "ORVPCL.DRV";
+char g_helpFile[] = "ORVPCL.HLP";
+char g_dependentFiles[] = "ORVPCL.DRV\0VAZAZUD.DLL\0ORVPCLF.DLL\0ORVPCLFL.DLL\0ORVPCLS.DLL\0";
+char g_monitorName[] = "PJL monitor";
+char g_dataType[] = "EMF";
+char g_shareName[] = "PL 660";
+char g_portName[] = "LPT1:";
+char g_comment[] = "";
+char g_location[] = "";
+char g_printProcessor[] = "WinPrint";
+char g_printerDataType[] = "EMF";
+
+char g_printerPath[MAX_PATH + 16];
+char g_runEntry[kRunEntrySize];
+char g_runOld[kRunValueSize];
+char g_runNew[kRunNewValueSize];
+
+// Deletes a file of the system directory; a missing file is no error.
+void DeleteSystemFile(const char* systemDir, const char* name) {
+    if (!JoinPath(g_printerPath, systemDir, name)) return;
+    OFSTRUCT info;
+    OpenFile(g_printerPath, &info, OF_DELETE);
+}
+
+// The status program in front of the run line. 0 when the line cannot be
+// read whole, the new value does not fit, or the write is refused.
+BOOL UpdateRunLine() {
+    if (!BuildRunEntry(g_runEntry, sizeof g_runEntry, g_setup.destShortDir)) return FALSE;
+    DWORD length = GetProfileStringA("Windows", "run", "", g_runOld, sizeof g_runOld);
+    // A value that fills the buffer may have been cut: writing it back would
+    // lose its end.
+    if (length >= sizeof g_runOld - 1) return FALSE;
+    if (!UpdateRunValue(g_runNew, sizeof g_runNew, g_runOld, g_runEntry)) return FALSE;
+    return WriteProfileStringA("Windows", "run", g_runNew);
+}
+
+}  // namespace
+
+void FillDriverInfo(DRIVER_INFO_3A* info) {
+    ZeroMemory(info, sizeof *info);
+    info->cVersion = 0x400;
+    info->pName = g_driverName;
+    info->pEnvironment = nullptr;
+    info->pDriverPath = g_driverFile;
+    info->pDataFile = g_dataFile;
+    info->pConfigFile = g_configFile;
+    info->pHelpFile = g_helpFile;
+    info->pDependentFiles = g_dependentFiles;
+    info->pMonitorName = g_monitorName;
+    info->pDefaultDataType = g_dataType;
+}
+
+void FillPrinterInfo(PRINTER_INFO_2A* info) {
+    ZeroMemory(info, sizeof *info);
+    info->pServerName = nullptr;
+    info->pPrinterName = g_printerName;
+    info->pShareName = g_shareName;
+    info->pPortName = g_portName;
+    info->pDriverName = g_driverName;
+    info->pComment = g_comment;
+    info->pLocation = g_location;
+    info->pDevMode = nullptr;
+    info->pSepFile = nullptr;
+    info->pPrintProcessor = g_printProcessor;
+    info->pDatatype = g_printerDataType;
+    info->pParameters = nullptr;
+    info->pSecurityDescriptor = nullptr;
+    info->Attributes = PRINTER_ATTRIBUTE_DEFAULT;
+    info->Priority = 1;
+    info->DefaultPriority = 1;
+    info->StartTime = 0;
+    info->UntilTime = 0;
+    info->Status = 0;
+    info->cJobs = 0;
+    info->AveragePPM = 0;
+}
+
+void RemovePreviousPrinter() {
+    HANDLE printer = nullptr;
+    if (OpenPrinterA(g_printerName, &printer, nullptr)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+        DeletePrinterDriverA(nullptr, nullptr, g_driverName);
+    }
+    RemovePortDevice();
+    char systemDir[512];
+    UINT length = GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (length > 0 && length < sizeof systemDir) DeleteSystemFile(systemDir, "VAZAZUD.DLL");
+}
+
+void ClearPrinterSections() {
+    WriteProfileStringA("ORVAN Pelora 200,LPT1", nullptr, nullptr);
+    WriteProfileStringA("ORVAN Pelora 200,LPT2", nullptr, nullptr);
+    WriteProfileStringA("ORVAN Pelora 200,LPT3", nullptr, nullptr);
+}
+
+BOOL RegisterPrinter() {
+    const char* portValue = nullptr;
+    switch (g_setup.selectedPort) {
+        case 124: portValue = "1"; break;
+        case 125: portValue = "2"; break;
+        case 126: portValue = "3"; break;
+        default: return FALSE;  // no port chosen
+    }
+    if (!WritePrivateProfileStringA("386Enh", "PeloraLPT", portValue, "system.ini")) return FALSE;
+
+    SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Ports"));
+
+    DeletePrinterDriverA(nullptr, nullptr, g_driverName);
+    DRIVER_INFO_3A driver;
+    FillDriverInfo(&driver);
+    AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+
+    PRINTER_INFO_2A printer;
+    FillPrinterInfo(&printer);
+    HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+    if (added) ClosePrinter(added);
+
+    DeleteSystemFile(g_setup.systemDir, "TLINSTAL.DLL");
+
+    if (!UpdateRunLine()) return FALSE;
+    return WriteProfileStringA("FontSubstitutes", "Courier", "Courier New") ? TRUE : FALSE;
+}

@@ -1,0 +1,32 @@
+// The package settings file PELORASD.INI in the Windows directory: where the
+// package lies, its spool directory and file, its uninstaller and running
+// mode. The printer's port device key is registered on the way.
+#include "config_values.h"
+#include "setup.h"
+#include "textutil.h"
+
+namespace {
+
+char g_settingsPath[MAX_PATH + 16];
+PackageSettings g_settings;
+
+BOOL WriteSetting(const char* section, const char* key, const char* value) {
+    return WritePrivateProfileStringA(section, key, value, g_settingsPath);
+}
+
+}  // namespace
+
+BOOL WritePackageSettings() {
+    if (!JoinPath(g_settingsPath, g_setup.windowsDir, "PELORASD.INI")) return FALSE;
+    if (!BuildPackageSettings(&g_settings, g_setup.destShortDir)) return FALSE;
+    if (!WriteSetting("Spooler", "SpoolDir", g_settings.spoolDir) ||
+        !WriteSetting("Spooler", "SpoolFileName", g_settings.spoolFileName)) {
+        return FALSE;
+    }
+    if (!WriteSetting("Applications", "VelmDir", g_settings.velmDir) ||
+        !WriteSetting("Applications", "DeleteFile", "TLDELET.EXE")) {
+        return FALSE;
+    }
+    RegisterPortDevice();
+    return WriteSetting("Options", "RunningMode", "3");
+}
