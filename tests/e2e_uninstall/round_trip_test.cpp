@@ -1,0 +1,280 @@
+// Install the sample package with tlsetup, then remove it with the installed
+// uninstaller, and check the machine item by item against what the removal
+// promises.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "package_dist.h"
+#include "robot.h"
+
+namespace {
+
+using robot::Robot;
+using robot::SeenDialog;
+using robot::WindowQuery;
+
+constexpr DWORD kBound = 60000;
+const char kInstallDir[] = "C:\\VIREO";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
+const char kWarningCaption[] = "ORVAN Vireo Avertissement";
+const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
+
+// Controls that tell the installer's dialogs apart.
+constexpr int kExitSetup = 111;
+constexpr int kPortConnect = 123;
+constexpr int kDiskEdit = 109;
+constexpr int kDestEdit = 105;
+constexpr int kPreviousDelete = 147;
+
+std::string WindowsDir() {
+    char dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir, n);
+}
+
+std::string SystemDir() {
+    char dir[MAX_PATH];
+    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    return std::string(dir, n);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
+
+std::string Profile(const char* section, const char* key, const char* file = nullptr) {
+    char value[1024];
+    if (file) {
+        GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, file);
+    } else {
+        GetProfileStringA(section, key, "<missing>", value, sizeof value);
+    }
+    return value;
+}
+
+bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string GroupFolder() {
+    char programs[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\ORVAN Pelora 200/250 Tools";
+}
+
+std::string GroupFolderOfUser() {
+    char programs[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\ORVAN Pelora 200/250 Tools";
+}
+
+// The machine's state that the round trip must give back.
+struct IniState {
+    std::string run;
+    std::string portLine;
+    std::string device;
+    bool backups;
+    bool uninstallKey;
+};
+
+IniState ReadIniState() {
+    IniState s;
+    s.run = Profile("windows", "run");
+    s.portLine = Profile("386Enh", "PeloraLPT", "system.ini");
+    s.device = Profile("windows", "device");
+    s.backups = Exists(WindowsDir() + "\\SYSTEM.001") || Exists(WindowsDir() + "\\WIN.001");
+    s.uninstallKey = KeyExists(kUninstallKey);
+    return s;
+}
+
+// Runs tlsetup from the first diskette to its end, answering every prompt
+// the way a user who accepts the defaults would.
+::testing::AssertionResult InstallPackage() {
+    Robot r;
+    ::testing::AssertionResult started = r.Start(std::string(TLS_DIST_DISK1) + "\\TLSETUP.EXE", "", TLS_DIST_DISK1);
+    if (!started) return started;
+    HWND main = nullptr;
+    ::testing::AssertionResult shown = r.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main);
+    if (!shown) return shown;
+    ::testing::AssertionResult clicked = r.ClickClient(main, 100, 100);
+    if (!clicked) return clicked;
+    std::set<HWND> answered;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(r.Process(), 200) != WAIT_OBJECT_0) {
+        if (GetTickCount() - start > 600000) {
+            return ::testing::AssertionFailure() << "installer still running after 10 minutes:\n"
+                                                 << robot::DescribeScreen() << "\n" << r.TranscriptText();
+        }
+        for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
+            if (w.className != "#32770" || answered.count(w.hwnd)) continue;
+            SeenDialog seen = robot::ReadDialog(w);
+            ::testing::AssertionResult done = ::testing::AssertionSuccess();
+            if (w.Control(kExitSetup)) {
+                done = r.Click(w.hwnd, kExitSetup);
+            } else if (w.Control(kPortConnect)) {
+                done = r.Click(w.hwnd, kPortConnect);
+            } else if (w.Control(kDiskEdit)) {
+                done = r.Type(w.Control(kDiskEdit)->hwnd, TLS_DIST_DISK2);
+                if (done) done = r.Click(w.hwnd, IDOK);
+            } else if (w.Control(kDestEdit)) {
+                done = r.Click(w.hwnd, IDOK);
+            } else if (w.Control(kPreviousDelete)) {
+                done = r.Click(w.hwnd, kPreviousDelete);
+            } else if (seen.messageBox) {
+                done = r.Enter(w.hwnd);
+            } else {
+                continue;  // the progress dialog
+            }
+            if (!done) return done;
+            answered.insert(w.hwnd);
+        }
+    }
+    if (!Exists(Install("TLDELET.EXE"))) {
+        return ::testing::AssertionFailure() << "no uninstaller installed; installer showed:\n" << r.TranscriptText();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class RoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override { before_ = ReadIniState(); }
+
+    void InstallAndCheck() {
+        ASSERT_TRUE(InstallPackage());
+        ASSERT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), kInstallDir);
+        ASSERT_TRUE(Exists(Install("VIREO.EXE")));
+        ASSERT_TRUE(Exists(Install("ZEROZ32.DLL")));
+        ASSERT_TRUE(KeyExists(kUninstallKey));
+        ASSERT_NE(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
+        ASSERT_NE(Profile("windows", "run").find("PELORASD.EXE"), std::string::npos);
+    }
+
+    // What the removal promises, item by item.
+    void ExpectRemoved() {
+        for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
+                                 "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
+                                 "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
+                                 "spooler.que"}) {
+            EXPECT_FALSE(Exists(Install(name))) << name << " is still installed";
+        }
+        EXPECT_TRUE(Exists(Install("TLDELET.EXE"))) << "the running uninstaller stays";
+        EXPECT_TRUE(Exists(kInstallDir)) << "TLDELET.EXE keeps the installation directory";
+        for (const char* sub : {"SPOOL", "BITMAPS", "DRIVER\\PS"}) {
+            EXPECT_FALSE(Exists(Install(sub))) << sub << " is still there";
+        }
+        for (const char* name : {"PELORASD.INI", "PLSPOOL.HLP"}) {
+            EXPECT_FALSE(Exists(WindowsDir() + "\\" + name)) << name << " left in the Windows directory";
+        }
+        for (const char* name : {"ORVPCL.DRV", "ORVPCL.HLP", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL"}) {
+            EXPECT_TRUE(Exists(SystemDir() + "\\" + name)) << name << ": the printer's driver stays";
+        }
+        EXPECT_FALSE(Exists(SystemDir() + "\\VELMPS.WPD"));
+        EXPECT_FALSE(Exists(SystemDir() + "\\VELMPS.PPD"));
+        EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.001")) << "backup left";
+        EXPECT_FALSE(Exists(WindowsDir() + "\\WIN.001")) << "backup left";
+        EXPECT_TRUE(Exists(WindowsDir() + "\\SYSTEM.000")) << "the uninstaller's copy of SYSTEM.INI";
+        IniState after = ReadIniState();
+        EXPECT_EQ(after.portLine, "<missing>");
+        EXPECT_EQ(after.run, before_.run) << "run value before the installation: " << before_.run;
+        EXPECT_FALSE(after.uninstallKey);
+        EXPECT_FALSE(Exists(GroupFolder())) << GroupFolder();
+        EXPECT_FALSE(Exists(GroupFolderOfUser())) << GroupFolderOfUser();
+    }
+
+    IniState before_;
+};
+
+}  // namespace
+
+TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
+    ASSERT_FALSE(before_.uninstallKey);
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+
+    Robot r;
+    ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
+    SeenDialog question;
+    HWND box = nullptr;
+    ASSERT_TRUE(r.WaitMessageBox(kWarningCaption, kBound, &question, &box));
+    EXPECT_EQ(question.text.substr(0, 36), "D\xe9sirez-vous supprimer Vireo de votre") << question.Describe();
+    EXPECT_EQ(question.icon, robot::Icon::Question);
+    ASSERT_TRUE(r.Click(box, IDYES));
+    SeenDialog closing;
+    ASSERT_TRUE(r.WaitMessageBox(kTitle, 300000, &closing, &box)) << r.TranscriptText();
+    EXPECT_EQ(closing.text,
+              "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
+              "r\xe9pertoire d'installation.")
+        << closing.Describe();
+    ExpectRemoved();  // the work is done before the closing message
+    ASSERT_TRUE(r.Click(box, IDOK));
+    ASSERT_TRUE(r.WaitExit(kBound));
+    int boxes = 0;
+    for (const SeenDialog& seen : r.Transcript()) boxes += seen.messageBox ? 1 : 0;
+    EXPECT_EQ(boxes, 2) << "only the confirmation and the closing message:\n" << r.TranscriptText();
+}
+
+TEST_F(RoundTrip, SilentRemovalShowsNoBox) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+
+    Robot r;
+    ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
+    for (const SeenDialog& seen : r.Transcript()) {
+        EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
+    }
+    ExpectRemoved();
+}
+
+TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+    IniState installed = ReadIniState();
+
+    Robot r;
+    ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
+    HWND box = nullptr;
+    ASSERT_TRUE(r.WaitMessageBox(kWarningCaption, kBound, nullptr, &box));
+    ASSERT_TRUE(r.Click(box, IDNO));
+    ASSERT_TRUE(r.WaitGone(box, kBound));
+    SeenDialog refusal;
+    ASSERT_TRUE(r.WaitMessageBox(kWarningCaption, kBound, &refusal, &box));
+    EXPECT_EQ(refusal.text, "Suppression de Vireo impossible.");
+    ASSERT_TRUE(r.Click(box, IDOK));
+    ASSERT_TRUE(r.WaitExit(kBound));
+
+    IniState after = ReadIniState();
+    EXPECT_EQ(after.run, installed.run);
+    EXPECT_EQ(after.portLine, installed.portLine);
+    EXPECT_TRUE(after.backups);
+    EXPECT_TRUE(after.uninstallKey);
+    for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "ZEROZ32.DLL", "TLSETUP.INF"}) {
+        EXPECT_TRUE(Exists(Install(name))) << name << " was removed";
+    }
+    EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.000")) << "SYSTEM.INI was not touched";
+}
+
+TEST_F(RoundTrip, MissingSettingsGiveNothingToRemoveEvenWhenExternal) {
+    DeleteFileA((WindowsDir() + "\\PELORASD.INI").c_str());
+    Robot r;
+    ASSERT_TRUE(r.Start(std::string(TLS_BIN_DIR) + "\\tldesetup.exe", "External"));
+    SeenDialog seen;
+    HWND box = nullptr;
+    ASSERT_TRUE(r.WaitMessageBox(kWarningCaption, kBound, &seen, &box));
+    EXPECT_EQ(seen.text, "Impossible de trouver les informations \xe0 supprimer.");
+    EXPECT_EQ(seen.icon, robot::Icon::Information);
+    ASSERT_TRUE(r.Click(box, IDOK));
+    DWORD code = 1;
+    ASSERT_TRUE(r.WaitExit(kBound, &code));
+    EXPECT_EQ(code, 0u);
+}
