@@ -235,6 +235,50 @@ TEST_F(Printer, SpoolerOutcomeIsRecordedAndTheRemovalWorks) {
     EXPECT_FALSE(DriverExists());
 }
 
+namespace {
+std::string g_iniChangeSection;
+int g_iniChanges = 0;
+LRESULT CALLBACK IniChangeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_WININICHANGE) {
+        ++g_iniChanges;
+        g_iniChangeSection += "[";
+        g_iniChangeSection += lParam ? reinterpret_cast<const char*>(lParam) : "<null>";
+        if (wParam != 0) g_iniChangeSection += " wParam " + std::to_string(wParam);
+        g_iniChangeSection += "]";
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(Printer, TopLevelWindowsHearThatThePortsChanged) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = IniChangeProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ConfigIniChangeListener";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND listener = CreateWindowA(wc.lpszClassName, "listener", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    ASSERT_NE(listener, nullptr);
+    g_iniChanges = 0;
+    g_iniChangeSection.clear();
+    ASSERT_EQ(RegisterPrinter(), TRUE);
+    const int broadcasts = g_iniChanges;
+    const std::string broadcastText = g_iniChangeSection;
+    // The listener itself reads the text right when it is sent to it alone.
+    g_iniChangeSection.clear();
+    SendMessageA(listener, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Ports"));
+    const std::string directText = g_iniChangeSection;
+    DestroyWindow(listener);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    EXPECT_EQ(broadcasts, 1) << "one WM_WININICHANGE reaches a top-level window";
+    EXPECT_EQ(broadcastText.find("wParam"), std::string::npos) << broadcastText;
+    EXPECT_EQ(directText, "[Ports]");
+    // Wine 8 hands string lParams of an ANSI broadcast on mangled, so the
+    // text that arrived is shown rather than compared.
+    std::cout << "[broadcast] text as received under this system: " << broadcastText << std::endl;
+    RecordProperty("broadcast_text", broadcastText);
+}
+
 TEST_F(Printer, ClearPrinterSectionsRemovesTheThreeOldSections) {
     ASSERT_TRUE(WriteProfileStringA("ORVAN Pelora 200,LPT1", "a", "1"));
     ASSERT_TRUE(WriteProfileStringA("ORVAN Pelora 200,LPT2", "b", "2"));
