@@ -1,0 +1,227 @@
+// Creation of the destination tree and copying of the package's files, each
+// inside the progress dialog, whose Cancel button, once disabled, asks the
+// running step to stop at its next checkpoint.
+#include "file_install.h"
+#include "file_paths.h"
+#include "messages.h"
+#include "resource.h"
+#include "script_engine.h"
+#include "setup.h"
+#include "textutil.h"
+
+#include <lzexpand.h>
+
+namespace {
+
+constexpr UINT kStyleRetryCancel = 0x1045;  // MB_RETRYCANCEL | MB_ICONINFORMATION | MB_SYSTEMMODAL
+constexpr DWORD kFinalWaitMs = 1000;
+
+void SetLineText(HWND dlg, int id, const char* text) { SetDlgItemTextA(dlg, id, text); }
+
+void SetLineFromTable(HWND dlg, int id, UINT textId) {
+    char text[256];
+    if (LoadStringA(g_setup.hInstance, textId, text, sizeof text) <= 0) text[0] = '\0';
+    SetDlgItemTextA(dlg, id, text);
+}
+
+void SetBarRange(HWND dlg, std::uint32_t maximum) {
+    SendDlgItemMessageA(dlg, IDC_STATUS_BAR, kPercentSetRange, static_cast<WPARAM>(maximum), 0);
+}
+
+void SetBarPosition(HWND dlg, std::uint32_t position) {
+    SendDlgItemMessageA(dlg, IDC_STATUS_BAR, kPercentSetPosition, static_cast<WPARAM>(position), 0);
+}
+
+// The user confirmed a cancellation: the dialog has disabled its Cancel
+// button. A dialog without the button never asks to stop.
+bool CancelConfirmed(HWND dlg) {
+    HWND button = GetDlgItem(dlg, IDCANCEL);
+    return button != nullptr && !IsWindowEnabled(button);
+}
+
+// Enters the directory, creating it (one level) when it cannot be entered.
+bool EnterOrCreateDirectory(const char* path) {
+    if (SetCurrentDirectoryA(path)) return true;
+    if (!CreateDirectoryA(path, nullptr)) return false;
+    SetCurrentDirectoryA(path);
+    return true;
+}
+
+void ReportDirectoryFailure(const char* path) {
+    ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice, path);
+}
+
+// Runs the insert-disk prompt for the disk; true when the user pressed OK.
+bool AskForDisk(HWND dlg, const char* diskName) {
+    INT_PTR answer = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_INSERT_DISK), dlg, InsertDiskDlgProc,
+                                     reinterpret_cast<LPARAM>(diskName));
+    return answer == IDOK;
+}
+
+}  // namespace
+
+BOOL CreateDestinationTree(HWND dlg) {
+    SetLineFromTable(dlg, IDC_STATUS_LINE1, IDS_CREATING_TREE);
+    std::uint32_t n = TreeDirectoryCount(ScriptQuery(kOpDirCount, 0, nullptr));
+    SetBarPosition(dlg, 0);
+    SetBarRange(dlg, n);
+    SetLineText(dlg, IDC_STATUS_LINE2, g_setup.destDir);
+
+    if (!EnterOrCreateDirectory(g_setup.destDir)) {
+        ReportDirectoryFailure(g_setup.destDir);
+        return FALSE;
+    }
+
+    SetBarPosition(dlg, 1);
+    BOOL result = TRUE;
+    std::uint32_t i = 0;
+    for (; i < n; ++i) {
+        SetBarPosition(dlg, i);
+        PumpMessages();
+        if (CancelConfirmed(dlg)) {
+            result = FALSE;
+            break;
+        }
+        char name[kScriptBufferSize];
+        ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), name);
+        // Joined in a buffer wide enough for any destDir and name, so that a
+        // path beyond the tree's limit can be named in the message.
+        char path[sizeof g_setup.destDir + kScriptBufferSize];
+        JoinPath(path, g_setup.destDir, name);
+        SetLineText(dlg, IDC_STATUS_LINE2, path);
+        if (lstrlenA(path) >= static_cast<int>(kTreePathSize) || !EnterOrCreateDirectory(path)) {
+            ReportDirectoryFailure(path);
+            result = FALSE;
+            break;
+        }
+    }
+
+    SetBarPosition(dlg, i);
+    WaitTicks(kFinalWaitMs);
+    return result;
+}
+
+BOOL CopyPackageFiles(HWND dlg) {
+    PumpMessages();
+    PrepareFontDirectory();
+    SetLineFromTable(dlg, IDC_STATUS_LINE1, IDS_COPY_FILES);
+    std::uint32_t n = ScriptQuery(kOpFileCount, 0, nullptr);
+    SetBarPosition(dlg, 0);
+    SetBarRange(dlg, n);
+
+    const DestinationPlaces places = {g_setup.destDir, g_setup.windowsDir, g_setup.systemDir, g_setup.fontDir,
+                                      g_setup.installType};
+    bool stopped = false;
+    std::uint32_t i = 0;
+    for (; i < n && !stopped; ++i) {
+        std::uint16_t position = static_cast<std::uint16_t>(i);
+        char destName[kScriptBufferSize];
+        char sourceName[kScriptBufferSize];
+        char destDirName[kScriptBufferSize];
+        char sourceDirName[kScriptBufferSize];
+        char diskName[kScriptBufferSize];
+        ScriptQuery(kOpFileDestName, position, destName);
+        ScriptQuery(kOpFileSourceName, position, sourceName);
+        ScriptQuery(kOpFileDestDir, position, destDirName);
+        ScriptQuery(kOpFileSourceDir, position, sourceDirName);
+        ScriptQuery(kOpFileDisk, position, diskName);
+        SetLineText(dlg, IDC_STATUS_LINE2, destName);
+
+        char destPath[kCopyPathSize];
+        const bool destFits =
+            BuildDestinationPath(destPath, sizeof destPath, places, destDirName, destName, sourceName);
+        const BOOL expand = ScriptQuery(kOpFileExpand, position, nullptr) != 0;
+
+        std::uint32_t failedCopies = 0;
+        for (;;) {
+            SetBarPosition(dlg, i);
+            PumpMessages();
+            if (CancelConfirmed(dlg)) {
+                stopped = true;
+                break;
+            }
+            // A path that does not fit its buffer is refused like a
+            // destination that cannot be created.
+            char sourcePath[kCopyPathSize];
+            int result = kCopyNoDestination;
+            if (destFits && BuildSourcePath(sourcePath, sizeof sourcePath, g_setup.setupDir, sourceDirName,
+                                            sourceName, g_setup.hopperCapacity)) {
+                result = CopyOrExpandFile(sourcePath, destPath, expand);
+            }
+
+            bool askCancel = false;
+            AttemptAction action = NextAttemptAction(result, &failedCopies);
+            if (action == AttemptAction::kDone) break;
+            if (action == AttemptAction::kAskForDisk) {
+                askCancel = !AskForDisk(dlg, diskName);
+            } else if (action == AttemptAction::kAskRetry) {
+                askCancel = ShowMessage(g_setup.hInstance, dlg, IDS_CANNOT_CREATE_FILE, g_setup.errorCaption,
+                                        kStyleRetryCancel) != IDRETRY;
+            }
+            if (askCancel) {
+                if (ShowMessage(g_setup.hInstance, dlg, IDS_CANCEL_QUESTION, g_setup.warningCaption,
+                                kStyleQuestion) == IDYES) {
+                    stopped = true;
+                    break;
+                }
+                InvalidateRect(dlg, nullptr, TRUE);
+                UpdateWindow(dlg);
+                PumpMessages();
+            }
+        }
+        if (stopped) break;
+
+        if (IsFontSource(sourceName) && !RegisterTrueTypeFont(i, n, destPath, sourceName)) return FALSE;
+    }
+
+    SetBarPosition(dlg, i);
+    WaitTicks(kFinalWaitMs);
+    return stopped ? FALSE : TRUE;
+}
+
+int CopyOrExpandFile(const char* sourcePath, char* destPath, BOOL expand) {
+    UpperCaseText(destPath);
+    if (CompareNoCase(sourcePath, destPath) == 0) return kCopyDone;
+
+    // The LZ functions take writable names; the paths are short.
+    char source[kCopyPathSize];
+    char dest[kCopyPathSize];
+    if (!CopyText(source, sourcePath)) return kCopyNoSource;
+    if (!CopyText(dest, destPath)) return kCopyNoDestination;
+
+    OFSTRUCT sourceInfo = {};
+    OFSTRUCT destInfo = {};
+    INT from;
+    INT to;
+    if (expand) {
+        from = LZOpenFileA(source, &sourceInfo, OF_READ);
+        if (from < 0) return kCopyNoSource;
+        to = LZOpenFileA(dest, &destInfo, OF_CREATE | OF_WRITE);
+        if (to < 0) {
+            LZClose(from);
+            return kCopyNoDestination;
+        }
+    } else {
+        HFILE plain = OpenFile(source, &sourceInfo, OF_READ);
+        if (plain == HFILE_ERROR) return kCopyNoSource;
+        HFILE created = OpenFile(dest, &destInfo, OF_CREATE | OF_WRITE);
+        if (created == HFILE_ERROR) {
+            _lclose(plain);
+            return kCopyNoDestination;
+        }
+        // LZCopy takes an LZ handle; given a plain one it would make and
+        // close its own, closing the file under us. LZInit gives back the
+        // plain handle for an ordinary file.
+        from = LZInit(plain);
+        to = created;
+        if (from < 0) {
+            _lclose(plain);
+            _lclose(created);
+            return kCopyFailed;
+        }
+    }
+    LONG copied = LZCopy(from, to);
+    LZClose(from);
+    LZClose(to);
+    return copied < 0 ? kCopyFailed : kCopyDone;
+}

@@ -1,0 +1,40 @@
+// Registration of the package's TrueType fonts, each right after its copy:
+// resource file beside the font, added to the running system, announced to
+// every top-level window and entered in WIN.INI [Fonts].
+#include "file_install.h"
+#include "font_names.h"
+#include "setup.h"
+#include "textutil.h"
+
+namespace {
+
+// A top-level window that does not answer must not hold up the installation.
+constexpr UINT kFontChangeTimeoutMs = 5000;
+
+}  // namespace
+
+void PrepareFontDirectory() {
+    if (g_setup.fontDir[0] == '\0' &&
+        !BuildFontDirectory(g_setup.fontDir, sizeof g_setup.fontDir, g_setup.windowsDir)) {
+        return;
+    }
+    CreateDirectoryA(g_setup.fontDir, nullptr);
+}
+
+BOOL RegisterTrueTypeFont(std::uint32_t position, std::uint32_t fileCount, const char* fontPath,
+                          const char* sourceName) {
+    char key[kFontKeySize];
+    if (FontTypeface(position, fileCount) == nullptr) return TRUE;  // no name: copied, not registered
+    char resourcePath[MAX_PATH];
+    char resourceName[kFontResourceNameSize];
+    if (!BuildFontKey(key, sizeof key, position, fileCount) ||
+        !BuildFontResourcePath(resourcePath, sizeof resourcePath, fontPath) ||
+        !BuildFontResourceName(resourceName, sizeof resourceName, sourceName)) {
+        return FALSE;
+    }
+    CreateScalableFontResourceA(0, resourcePath, fontPath, nullptr);
+    AddFontResourceA(resourcePath);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kFontChangeTimeoutMs, &ignored);
+    return WriteProfileStringA("Fonts", key, resourceName);
+}

@@ -1,0 +1,167 @@
+// Compressed TrueType fonts: expanded into the fonts folder, resource file
+// beside them, [Fonts] entries named from the end of the table.
+#include "file_install.h"
+#include "files_fixture.h"
+#include "resource.h"
+
+#ifndef FILES_TEST_FONT_A
+#error FILES_TEST_FONT_A must name a TrueType file
+#endif
+
+namespace {
+
+class FontTest : public FilesTest {
+protected:
+    std::string fontA;
+    std::string fontB;
+
+    void SetUp() override {
+        FilesTest::SetUp();
+        fontA = ReadFileBytes(FILES_TEST_FONT_A);
+        fontB = ReadFileBytes(FILES_TEST_FONT_B);
+        ASSERT_NE(fontA, "<missing>") << FILES_TEST_FONT_A;
+        ASSERT_NE(fontB, "<missing>") << FILES_TEST_FONT_B;
+    }
+
+    std::string FontsEntry(const std::string& key) {
+        char value[128];
+        GetProfileStringA("Fonts", key.c_str(), "<none>", value, sizeof value);
+        return value;
+    }
+
+    // Every [Fonts] value that names a resource of these tests.
+    std::string TestFontValues() {
+        std::vector<char> section(32768);
+        GetProfileSectionA("Fonts", section.data(), static_cast<DWORD>(section.size()));
+        std::string found;
+        for (const char* p = section.data(); *p; p += lstrlenA(p) + 1) {
+            std::string line = p;
+            if (line.find("FTF") != std::string::npos) found += line + "; ";
+        }
+        return found;
+    }
+
+    void Track(const std::string& fontsDir, const std::string& base, const std::string& key) {
+        placedOutside.push_back(fontsDir + "\\" + base + ".fot");
+        placedOutside.push_back(fontsDir + "\\" + base + ".TTF");
+        if (!key.empty()) fontKeys.push_back(key);
+    }
+};
+
+TEST_F(FontTest, FontsLandInTheFontsFolderWithTheirResourceFiles) {
+    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=Bin\r\n2=WINDOWS\r\n3=SYSTEM\r\n4=.\r\n[Files]\r\n"
+               "vireo.exe,1,VIREO.EXE,1,1,N\r\n"
+               "ftfsans.ttf,3,FTFSANS.TT_,1,1,Y\r\n"
+               "ftfserif.ttf,3,FTFSERIF.TT_,1,1,Y\r\n[End]\r\n");
+    PutSource(disk1, "Bin\\VIREO.EXE", "program", false);
+    PutSource(disk1, "Bin\\FTFSANS.TT_", fontA, true, 'F');
+    PutSource(disk1, "Bin\\FTFSERIF.TT_", fontB, true, 'F');
+    std::string fonts = windowsDir + "\\FONTS";
+    Track(fonts, "FTFSANS", "Letter Gothic Italic (TrueType)");
+    Track(fonts, "FTFSERIF", "Marigold (TrueType)");
+
+    ASSERT_TRUE(CreateDestinationTree(statusDlg));
+    SetCurrentDirectoryA(dest.c_str());
+    EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
+
+    EXPECT_STREQ(g_setup.fontDir, fonts.c_str()) << "the fonts folder of the Windows directory";
+    EXPECT_EQ(StoredName(fonts, "FTFSANS.TTF"), "FTFSANS.TTF");
+    EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFSANS.TTF") == fontA) << "the font is expanded";
+    EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFSERIF.TTF") == fontB);
+    EXPECT_TRUE(FileExists(fonts + "\\FTFSANS.fot")) << "resource file beside the font";
+    EXPECT_TRUE(FileExists(fonts + "\\FTFSERIF.fot"));
+    EXPECT_FALSE(FileExists(dest + "\\FTFSANS.TTF")) << "the [Dirs] entry of a font is not used";
+    EXPECT_EQ(FontsEntry("Letter Gothic Italic (TrueType)"), "FTFSANS.FOT");
+    EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSERIF.FOT");
+    EXPECT_EQ(StoredName(dest + "\\Bin", "VIREO.EXE"), "VIREO.EXE");
+}
+
+TEST_F(FontTest, AMissingFontsFolderIsCreated) {
+    std::string windows = root + "\\WIN";
+    MakeDirectory(windows);
+    CopyText(g_setup.windowsDir, windows.c_str());
+    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+               "ftfsans.ttf,3,FTFSANS.TT_,3,1,Y\r\n[End]\r\n");
+    PutSource(disk1, "FTFSANS.TT_", fontA, true, 'F');
+    fontKeys.push_back("Marigold (TrueType)");
+    MakeDirectory(dest);
+    SetCurrentDirectoryA(dest.c_str());
+    EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
+    EXPECT_STREQ(g_setup.fontDir, (windows + "\\FONTS").c_str());
+    EXPECT_TRUE(ReadFileBytes(windows + "\\FONTS\\FTFSANS.TTF") == fontA);
+    EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSANS.FOT");
+    RemoveFontResourceA((windows + "\\FONTS\\FTFSANS.fot").c_str());
+}
+
+TEST_F(FontTest, ALowerCaseTtUnderscoreIsAnOrdinaryFile) {
+    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=Bin\r\n2=WINDOWS\r\n3=SYSTEM\r\n4=.\r\n[Files]\r\n"
+               "ftflow.ttf,1,ftflow.tt_,1,1,Y\r\n[End]\r\n");
+    PutSource(disk1, "Bin\\ftflow.tt_", fontA, true, 'f');
+    std::string before = TestFontValues();
+    ASSERT_TRUE(CreateDestinationTree(statusDlg));
+    EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
+    EXPECT_TRUE(ReadFileBytes(dest + "\\Bin\\FTFLOW.TTF") == fontA) << "copied to its [Dirs] destination";
+    EXPECT_FALSE(FileExists(windowsDir + "\\FONTS\\FTFLOW.TTF"));
+    EXPECT_FALSE(FileExists(dest + "\\Bin\\FTFLOW.fot")) << "not registered";
+    EXPECT_EQ(TestFontValues(), before);
+}
+
+TEST_F(FontTest, AFontMoreThanThirtyOneRecordsBeforeTheEndIsCopiedButNotRegistered) {
+    std::string script = "[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+                         "ftffar.ttf,3,FTFFAR.TT_,3,1,Y\r\n";
+    for (int k = 0; k < 31; ++k) {
+        std::string name = "F" + std::to_string(k) + ".TXT";
+        script += name + ",3," + name + ",3,1,N\r\n";
+        PutSource(disk1, name, name, false);
+    }
+    script += "[End]\r\n";
+    LoadScript(script);
+    ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), 32u);
+    PutSource(disk1, "FTFFAR.TT_", fontA, true, 'F');
+    std::string fonts = windowsDir + "\\FONTS";
+    Track(fonts, "FTFFAR", "");
+    std::string before = TestFontValues();
+    MakeDirectory(dest);
+    SetCurrentDirectoryA(dest.c_str());
+    EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
+    EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFFAR.TTF") == fontA) << "copied into the fonts folder";
+    EXPECT_FALSE(FileExists(fonts + "\\FTFFAR.fot")) << "no resource file for a font without a name";
+    EXPECT_EQ(TestFontValues(), before) << "no [Fonts] entry";
+    EXPECT_EQ(ReadFileBytes(dest + "\\F30.TXT"), "F30.TXT");
+}
+
+TEST_F(FontTest, AnAbandonedFontIsNotRegistered) {
+    LoadScript("[Disks]\r\n1=Disk 1\r\n2=Disk 2 - Fonts\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+               "ftfgone.ttf,3,FTFGONE.TT_,3,2,Y\r\n[End]\r\n");
+    std::string before = TestFontValues();
+    MakeDirectory(dest);
+    SetCurrentDirectoryA(dest.c_str());
+    std::string prompt;
+    StartDialogRobot(IDC_DISK_EDIT, [&](HWND dlg) {
+        prompt = ControlText(dlg, IDC_DISK_PROMPT);
+        ClickButton(dlg, IDCANCEL);
+    });
+    EXPECT_FALSE(CopyPackageFiles(statusDlg));
+    StopDialogRobot();
+    EXPECT_EQ(prompt, "Please insert Vireo diskette Disk 2 - Fonts");
+    EXPECT_EQ(MessageIds(), std::vector<UINT>{IDS_CANCEL_QUESTION});
+    EXPECT_FALSE(FileExists(windowsDir + "\\FONTS\\FTFGONE.TTF"));
+    EXPECT_EQ(TestFontValues(), before);
+}
+
+TEST_F(FontTest, RegisterTrueTypeFontNamesTheFontFromTheEndOfTheTable) {
+    std::string fonts = root + "\\FONTS";
+    MakeDirectory(fonts);
+    std::string path = fonts + "\\FTFTHIRD.TTF";
+    WriteFileBytes(path, fontA);
+    fontKeys.push_back("Univers Condensed (TrueType)");
+    EXPECT_TRUE(RegisterTrueTypeFont(69, 100, path.c_str(), "FTFTHIRD.TT_"));
+    EXPECT_EQ(FontsEntry("Univers Condensed (TrueType)"), "FTFTHIRD.FOT") << "31st record from the end: entry 1";
+    EXPECT_TRUE(FileExists(fonts + "\\FTFTHIRD.fot"));
+    RemoveFontResourceA((fonts + "\\FTFTHIRD.fot").c_str());
+    std::string before = TestFontValues();
+    EXPECT_TRUE(RegisterTrueTypeFont(68, 100, path.c_str(), "FTFTHIRD.TT_")) << "no name: left alone, no failure";
+    EXPECT_EQ(TestFontValues(), before);
+}
+
+}  // namespace
