@@ -464,3 +464,52 @@ TEST_F(Program, ProgressBarProgramIsAskedTwice) {
     EXPECT_EQ(oda.ExitCode(10000), 1210u) << "two close requests: lParam 1 first, then 0";
     ExpectRemoved();
 }
+
+namespace {
+
+struct FindProgress {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK ProgressOfProcess(HWND hwnd, LPARAM param) {
+    auto* find = reinterpret_cast<FindProgress*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == find->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 103) && GetDlgItem(hwnd, 100)) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+TEST_F(Program, CancelQuestionOfTheProgressDialogNeverStopsTheRemoval) {
+    LayOutInstallation(true);
+    bool asked = false;
+    std::wstring dialogTitle;
+    RunResult run = RunUninstaller(
+        Install("TLDELET.EXE"), "External", [](const Box& box) { return box.yesNo ? IDYES : IDOK; },
+        [&](DWORD pid) {
+            if (asked) return;
+            FindProgress find{pid, nullptr};
+            EnumWindows(ProgressOfProcess, reinterpret_cast<LPARAM>(&find));
+            if (!find.found) return;
+            dialogTitle = WindowTextW(find.found);
+            // What the Escape key gives a dialog.
+            PostMessageA(find.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            asked = true;
+        });
+    ASSERT_TRUE(run.finished);
+    ASSERT_TRUE(asked) << "the progress dialog was never seen";
+    EXPECT_EQ(dialogTitle, kTitle);
+    std::vector<Box> boxes = WithoutGroupWarning(run.boxes);
+    ASSERT_EQ(boxes.size(), 1u) << Describe(run.boxes);
+    EXPECT_EQ(boxes[0].caption, kTitle);
+    EXPECT_EQ(boxes[0].text,
+              L"La d\u00e9sinstallation du logiciel n'est pas termin\u00e9e.\n"
+              L"Etes-vous s\u00fbr de vouloir annuler l'op\u00e9ration ?");
+    EXPECT_TRUE(boxes[0].yesNo);
+    ExpectRemoved();
+}
