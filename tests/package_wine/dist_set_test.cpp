@@ -233,6 +233,29 @@ TEST(PackageSet, ScriptLayoutMatchesThePrograms) {
     std::strcpy(buf, "TLSETUP.INF");
     EXPECT_NE(ScriptQuery(kOpFindFileDir, 0, buf), kScriptNotFound);
 
+    // Subdirectories are listed parent first; files go to WINDOWS and SYSTEM.
+    for (std::uint32_t i = 1; i + 3 < dirs; ++i) {
+        ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), buf);
+        std::string name(buf);
+        std::size_t slash = name.find_last_of('\\');
+        if (slash == std::string::npos) continue;
+        bool parentFirst = false;
+        for (std::uint32_t j = 0; j < i; ++j) {
+            char parent[kScriptBufferSize];
+            ScriptQuery(kOpDirName, static_cast<std::uint16_t>(j), parent);
+            parentFirst = parentFirst || name.substr(0, slash) == parent;
+        }
+        EXPECT_TRUE(parentFirst) << name << " is listed before its parent";
+    }
+    int toWindows = 0, toSystem = 0;
+    for (std::uint32_t i = 0; i < files; ++i) {
+        ScriptQuery(kOpFileDestDir, static_cast<std::uint16_t>(i), buf);
+        toWindows += lstrcmpiA(buf, "WINDOWS") == 0;
+        toSystem += lstrcmpiA(buf, "SYSTEM") == 0;
+    }
+    EXPECT_GT(toWindows, 0);
+    EXPECT_GT(toSystem, 0);
+
     // Every item names an installed program; descriptions come from the codes.
     const std::uint32_t items = ScriptQuery(kOpItemCount, 0, nullptr);
     ASSERT_EQ(items, 5u);
@@ -245,6 +268,37 @@ TEST(PackageSet, ScriptLayoutMatchesThePrograms) {
         ScriptQuery(kOpItemDescription, static_cast<std::uint16_t>(i), buf);
         EXPECT_NE(buf[0], '\0') << "item " << i;
     }
+}
+
+// The bitmap and INI records come in ALL, 50 and 200 variants: both readings
+// hold the same number of records, with other sources for one destination.
+std::string SourceOf(const char* destName) {
+    const std::uint32_t n = ScriptQuery(kOpFileCount, 0, nullptr);
+    char buf[kScriptBufferSize];
+    for (std::uint32_t i = 0; i < n; ++i) {
+        ScriptQuery(kOpFileDestName, static_cast<std::uint16_t>(i), buf);
+        if (lstrcmpiA(buf, destName) == 0) {
+            ScriptQuery(kOpFileSourceName, static_cast<std::uint16_t>(i), buf);
+            return buf;
+        }
+    }
+    return "";
+}
+
+TEST(PackageSet, HopperTaggedRecordsHaveBothVariants) {
+    g_scriptHopperCapacity = 50;
+    ASSERT_EQ(ScriptLoadFile(TLS_DIST_DISK1 "\\TLSETUP.INF"), 0u);
+    const std::uint32_t files50 = ScriptQuery(kOpFileCount, 0, nullptr);
+    const std::string paper50 = SourceOf("PAPER.BMP"), settings50 = SourceOf("PELORASD.INI");
+    const std::string logo50 = SourceOf("LOGO.BMP");
+    LoadScript();
+    EXPECT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), files50);
+    EXPECT_EQ(paper50, "PAPER50.BM_");
+    EXPECT_EQ(SourceOf("PAPER.BMP"), "PAPER200.BM_");
+    EXPECT_EQ(settings50, "PEL50.INI");
+    EXPECT_EQ(SourceOf("PELORASD.INI"), "PEL200.INI");
+    EXPECT_EQ(logo50, "LOGO.BM_") << "a record tagged ALL is in both";
+    EXPECT_EQ(SourceOf("LOGO.BMP"), "LOGO.BM_");
 }
 
 TEST(PackageSet, FontsAreTrueTypeFontsThatGdiAccepts) {
