@@ -18,10 +18,12 @@ struct DesetupState {
     int screenWidth;          // HORZRES
     int screenHeight;         // VERTRES
     int displayColors;        // NUMCOLORS, -1 for more than 256 colours
-    char windowsDir[66];
-    char systemDir[66];
-    char programDir[66];      // the uninstaller's own directory, trailing backslash
-    char installDir[66];      // VelmDir of PELORASD.INI
+    // Directories are held whole, whatever their length: a path cut short
+    // would name another directory, whose files would then be deleted.
+    char windowsDir[MAX_PATH];
+    char systemDir[MAX_PATH];
+    char programDir[MAX_PATH];  // the uninstaller's own directory, trailing backslash
+    char installDir[MAX_PATH];  // VelmDir of PELORASD.INI
     uint32_t hopperCapacity;  // [PrinterStyle] HopperCapacity, default 0
     char versionText[31];     // [RevisionControl] OEM_ProductVersion, default "@"
     const char* versionTail;  // from the first blank of the version text on

@@ -21,10 +21,10 @@ void SetLineId(HWND dlg, int control, UINT id) {
     SetDlgItemTextA(dlg, control, text);
 }
 
-// The installation directory with a backslash unless it ends in one.
-void InstallDirWithBackslash(char* path, std::size_t size) {
-    CopyText(path, size, g_desetup.installDir);
-    AppendBackslash(path, size);
+// The installation directory with a backslash unless it ends in one; false
+// when that does not fit.
+bool InstallDirWithBackslash(char* path, std::size_t size) {
+    return CopyText(path, size, g_desetup.installDir) && AppendBackslash(path, size);
 }
 
 }  // namespace
@@ -42,16 +42,19 @@ int RemovePackageFiles(HWND dlg) {
         ScriptQuery(kOpFileDestName, static_cast<std::uint16_t>(i), name);
         ScriptQuery(kOpFileDestDir, static_cast<std::uint16_t>(i), dirText);
 
+        // A path that does not fit is passed over: cut short, it would name
+        // another file.
         char dir[MAX_PATH];
+        bool fits = true;
         if (CompareNoCase(dirText, "WINDOWS") == 0) {
-            CopyText(dir, g_desetup.windowsDir);
+            fits = CopyText(dir, g_desetup.windowsDir);
         } else if (CompareNoCase(dirText, "SYSTEM") == 0) {
-            CopyText(dir, g_desetup.systemFilesInWindowsDir ? g_desetup.windowsDir : g_desetup.systemDir);
+            fits = CopyText(dir, g_desetup.systemFilesInWindowsDir ? g_desetup.windowsDir : g_desetup.systemDir);
         } else {
-            FormatText(dir, sizeof dir, "%s\\%s", g_desetup.installDir, dirText);
+            fits = FormatText(dir, sizeof dir, "%s\\%s", g_desetup.installDir, dirText);
         }
         char path[MAX_PATH];
-        if (!FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
+        if (!fits || !FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
         if (IsProtectedFileName(name)) continue;
 
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
@@ -71,14 +74,12 @@ int RemovePackageFiles(HWND dlg) {
         ScriptQuery(kOpDirName, 1, entry);
         if (entry[0]) {
             char dir[MAX_PATH];
-            InstallDirWithBackslash(dir, sizeof dir);
-            if (AppendText(dir, entry)) ClearDirectory(dir);
+            if (InstallDirWithBackslash(dir, sizeof dir) && AppendText(dir, entry)) ClearDirectory(dir);
         }
     }
 
     char queue[MAX_PATH];
-    InstallDirWithBackslash(queue, sizeof queue);
-    if (AppendText(queue, "spooler.que")) DeleteFileA(queue);
+    if (InstallDirWithBackslash(queue, sizeof queue) && AppendText(queue, "spooler.que")) DeleteFileA(queue);
     return 1;
 }
 
@@ -111,12 +112,11 @@ int RemovePackageDirs(HWND dlg) {
     for (int i = 1; i < k; ++i) {
         PumpMessages();
         char path[MAX_PATH];
-        InstallDirWithBackslash(path, sizeof path);
         char entry[kScriptBufferSize] = "";
         ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), entry);
-        AppendText(path, entry);
+        bool fits = InstallDirWithBackslash(path, sizeof path) && AppendText(path, entry);
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
-        if (entry[0]) RemoveDirectoryA(path);
+        if (fits && entry[0]) RemoveDirectoryA(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);

@@ -18,7 +18,7 @@ void WindowsDirWithBackslash(char* dir, UINT size) {
 
 // Deletes prefix + 001, 002, ... up to the first number that does not open.
 void DeleteBackupSeries(const char* windowsDir, const char* stem) {
-    char name[160];
+    char name[MAX_PATH + 16];
     int last = 0;
     for (int n = 1; n <= 999; ++n) {
         FormatText(name, sizeof name, "%s%s.%03d", windowsDir, stem, n);
@@ -74,7 +74,7 @@ void FreeBlock(HGLOBAL block) {
 }  // namespace
 
 int RemoveIniBackups() {
-    char windowsDir[100];
+    char windowsDir[MAX_PATH];
     WindowsDirWithBackslash(windowsDir, sizeof windowsDir);
     DeleteBackupSeries(windowsDir, "SYSTEM");
     DeleteBackupSeries(windowsDir, "WIN");
@@ -82,12 +82,12 @@ int RemoveIniBackups() {
 }
 
 int RestoreSystemIni() {
-    char windowsDir[100];
+    char windowsDir[MAX_PATH];
     WindowsDirWithBackslash(windowsDir, sizeof windowsDir);
     char temp[MAX_PATH];
     if (!GetTempFileNameA(windowsDir, "TLD", 0, temp)) return 0;
-    char systemIni[MAX_PATH];
-    char systemBackup[MAX_PATH];
+    char systemIni[MAX_PATH + 16];
+    char systemBackup[MAX_PATH + 16];
     FormatText(systemIni, sizeof systemIni, "%sSYSTEM.INI", windowsDir);
     FormatText(systemBackup, sizeof systemBackup, "%sSYSTEM.000", windowsDir);
 
@@ -156,9 +156,9 @@ int RestoreWinIni() {
     }
     if (run) UpperCaseText(run);
 
-    char velmDir[200];
+    char velmDir[MAX_PATH];
     GetPrivateProfileStringA("Applications", "VelmDir", "", velmDir, sizeof velmDir, "PELORASD.INI");
-    char program[260];
+    char program[MAX_PATH + 16];
     FormatText(program, sizeof program, "%s\\PELORASD.EXE", velmDir);
     // A value that could not be read whole is left as it is rather than cut.
     if (run && whole && RemoveRunEntry(run, program)) {
