@@ -227,6 +227,7 @@ WindowInfo Inspect(HWND hwnd) {
     w.className = cls;
     w.caption = ReadText(hwnd);
     w.style = GetWindowLongA(hwnd, GWL_STYLE);
+    w.exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
     w.visible = IsWindowVisible(hwnd) != FALSE;
     w.enabled = IsWindowEnabled(hwnd) != FALSE;
     GetWindowRect(hwnd, &w.rect);
@@ -281,6 +282,7 @@ SeenDialog ReadDialog(const WindowInfo& info) {
     d.hwnd = info.hwnd;
     d.caption = info.caption;
     d.controls = info.controls;
+    d.topmost = (info.exStyle & WS_EX_TOPMOST) != 0;
     const ControlInfo* text = nullptr;
     bool onlyAnswerButtons = true;
     std::string statics;
@@ -325,6 +327,7 @@ std::string SeenDialog::Describe() const {
     out << (messageBox ? "message box " : "dialog ") << Quote(caption) << ": " << Quote(text) << " buttons [";
     for (std::size_t i = 0; i < buttons.size(); ++i) out << (i ? ", " : "") << Quote(buttons[i]);
     out << "] icon " << IconName(icon);
+    if (topmost) out << " topmost";
     return out.str();
 }
 
@@ -379,9 +382,13 @@ std::string BinDir() {
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-std::string MakeTempDir(const char* prefix) {
+std::string MakeTempDir(const char* prefix, const char* under) {
     char base[MAX_PATH] = "";
-    GetTempPathA(sizeof base, base);
+    if (under) {
+        std::snprintf(base, sizeof base, "%s", under);
+    } else {
+        GetTempPathA(sizeof base, base);
+    }
     for (unsigned n = 0; n < 1000; ++n) {
         char dir[MAX_PATH];
         std::snprintf(dir, sizeof dir, "%s%s%lu_%u", base, prefix, GetCurrentProcessId(), n);
@@ -611,26 +618,39 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
 }
 
 ::testing::AssertionResult Robot::WaitWindow(const WindowQuery& query, DWORD timeoutMs, HWND* found) {
+    std::size_t which = 0;
+    return WaitAnyWindow({query}, timeoutMs, &which, found);
+}
+
+::testing::AssertionResult Robot::WaitAnyWindow(const std::vector<WindowQuery>& queries, DWORD timeoutMs,
+                                                std::size_t* which, HWND* found) {
+    bool anyProcess = false;
+    for (const WindowQuery& q : queries) anyProcess = anyProcess || q.anyProcess;
     DWORD start = GetTickCount();
     for (;;) {
-        std::vector<WindowInfo> windows = TopLevelWindows(query.anyProcess ? 0 : pid_);
-        for (const WindowInfo& w : windows) {
-            if (Matches(w, query)) {
-                Observe();
-                if (found) *found = w.hwnd;
-                return ::testing::AssertionSuccess();
+        std::vector<WindowInfo> windows = TopLevelWindows(anyProcess ? 0 : pid_);
+        for (std::size_t i = 0; i < queries.size(); ++i) {
+            for (const WindowInfo& w : windows) {
+                if (Matches(w, queries[i])) {
+                    Observe();
+                    if (which) *which = i;
+                    if (found) *found = w.hwnd;
+                    return ::testing::AssertionSuccess();
+                }
             }
         }
         if (GetTickCount() - start >= timeoutMs) break;
-        if (!query.anyProcess && process_ && WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) {
-            // The program ended: nothing of it can appear any more.
-            windows = TopLevelWindows(0);
-            break;
+        if (!anyProcess && process_) {
+            // An ended program shows nothing more.
+            if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) break;
+        } else {
+            Sleep(kPollMs);
         }
-        if (query.anyProcess || !process_) Sleep(kPollMs);
     }
+    std::ostringstream awaited;
+    for (std::size_t i = 0; i < queries.size(); ++i) awaited << (i ? "\n  or a " : "") << queries[i].Describe();
     return ::testing::AssertionFailure() << "waited " << (GetTickCount() - start) << " ms (bound " << timeoutMs
-                                         << ") for a " << query.Describe() << "\n"
+                                         << ") for a " << awaited.str() << "\n"
                                          << ProgramState() << "on screen instead:\n"
                                          << DescribeScreen() << "message boxes and dialogs seen so far:\n"
                                          << TranscriptText();

@@ -39,6 +39,7 @@ struct WindowInfo {
     std::string className;
     std::string caption;
     LONG style = 0;
+    LONG exStyle = 0;
     bool visible = false;
     bool enabled = false;
     RECT rect = {};
@@ -80,6 +81,7 @@ struct SeenDialog {
     std::string text;                  // the message text of a message box, or every static text joined by '|'
     std::vector<std::string> buttons;  // push-button texts in creation order
     Icon icon = Icon::None;
+    bool topmost = false;  // WS_EX_TOPMOST: a system-modal message box
     std::vector<ControlInfo> controls;
     std::string Describe() const;
 };
@@ -87,8 +89,9 @@ struct SeenDialog {
 // The folder of the running test program (and of every built program), with
 // a trailing backslash.
 std::string BinDir();
-// A fresh empty folder under the temporary directory, with a trailing backslash.
-std::string MakeTempDir(const char* prefix);
+// A fresh empty folder under `base` (default: the temporary directory), with
+// a trailing backslash.
+std::string MakeTempDir(const char* prefix, const char* base = nullptr);
 // Removes a folder made by MakeTempDir, files first; bounded retries while a
 // just-ended program still holds its files.
 void RemoveTree(const std::string& dir);
@@ -122,6 +125,10 @@ public:
 
     // Waits up to `timeoutMs` for a visible top-level window of the query.
     ::testing::AssertionResult WaitWindow(const WindowQuery& query, DWORD timeoutMs, HWND* found = nullptr);
+    // Waits for the first window that matches any of the queries; `which`
+    // receives the index of the query it matched.
+    ::testing::AssertionResult WaitAnyWindow(const std::vector<WindowQuery>& queries, DWORD timeoutMs,
+                                             std::size_t* which, HWND* found);
     // Waits for a message box of that caption and returns what it shows.
     ::testing::AssertionResult WaitMessageBox(const std::string& caption, DWORD timeoutMs, SeenDialog* seen = nullptr,
                                               HWND* found = nullptr);

@@ -13,7 +13,8 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-constexpr DWORD kBound = 10000;
+// Upper bounds only: under load a Wine program can take many seconds to start.
+constexpr DWORD kBound = 30000;
 
 std::string Fixture() { return robot::BinDir() + "msgbox_fixture.exe"; }
 
