@@ -124,7 +124,13 @@ IniState ReadIniState() {
             } else if (w.Control(kPortConnect)) {
                 done = r.Click(w.hwnd, kPortConnect);
             } else if (w.Control(kDiskEdit)) {
-                done = r.Type(w.Control(kDiskEdit)->hwnd, TLS_DIST_DISK2);
+                // The prompt's edit comes filled with the first diskette's
+                // path, selected; it is replaced as a whole.
+                DWORD_PTR ignored = 0;
+                if (!SendMessageTimeoutA(w.Control(kDiskEdit)->hwnd, WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(TLS_DIST_DISK2), SMTO_ABORTIFHUNG, 10000, &ignored)) {
+                    return ::testing::AssertionFailure() << "the insert-disk prompt does not answer";
+                }
                 if (done) done = r.Click(w.hwnd, IDOK);
             } else if (w.Control(kDestEdit)) {
                 done = r.Click(w.hwnd, IDOK);
@@ -164,6 +170,7 @@ protected:
         for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
                                  "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
                                  "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
+                                 "DRIVER\\PELORA.INF", "DRIVER\\PS\\VELMPS.WPD", "DRIVER\\PS\\VELMPS.PPD",
                                  "spooler.que"}) {
             EXPECT_FALSE(Exists(Install(name))) << name << " is still installed";
         }
@@ -175,11 +182,18 @@ protected:
         for (const char* name : {"PELORASD.INI", "PLSPOOL.HLP"}) {
             EXPECT_FALSE(Exists(WindowsDir() + "\\" + name)) << name << " left in the Windows directory";
         }
+        // The script's SYSTEM records lie in the system directory, or in the
+        // Windows directory where the system directory is not its SYSTEM
+        // subdirectory; both programs follow the same rule.
+        std::string systemFiles = lstrcmpiA(SystemDir().c_str(), (WindowsDir() + "\\SYSTEM").c_str()) == 0
+                                      ? SystemDir()
+                                      : WindowsDir();
         for (const char* name : {"ORVPCL.DRV", "ORVPCL.HLP", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL"}) {
-            EXPECT_TRUE(Exists(SystemDir() + "\\" + name)) << name << ": the printer's driver stays";
+            EXPECT_TRUE(Exists(systemFiles + "\\" + name)) << name << ": the printer's driver stays in " << systemFiles;
         }
-        EXPECT_FALSE(Exists(SystemDir() + "\\VELMPS.WPD"));
-        EXPECT_FALSE(Exists(SystemDir() + "\\VELMPS.PPD"));
+        EXPECT_TRUE(Exists(Install("DRIVER"))) << "listed before DRIVER\\PS, it was not yet empty when its turn came";
+        EXPECT_TRUE(Exists(systemFiles + "\\VAZAZUD.TMP") || Exists(systemFiles + "\\VAZAZUD.DLL"))
+            << "the driver's helper library stays";
         EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.001")) << "backup left";
         EXPECT_FALSE(Exists(WindowsDir() + "\\WIN.001")) << "backup left";
         EXPECT_TRUE(Exists(WindowsDir() + "\\SYSTEM.000")) << "the uninstaller's copy of SYSTEM.INI";
@@ -206,7 +220,8 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     SeenDialog question;
     HWND box = nullptr;
     ASSERT_TRUE(r.WaitMessageBox(kWarningCaption, kBound, &question, &box));
-    EXPECT_EQ(question.text.substr(0, 36), "D\xe9sirez-vous supprimer Vireo de votre") << question.Describe();
+    const std::string opening = "D\xe9sirez-vous supprimer Vireo de votre syst\xe8me ?";
+    EXPECT_EQ(question.text.substr(0, opening.size()), opening) << question.Describe();
     EXPECT_EQ(question.icon, robot::Icon::Question);
     ASSERT_TRUE(r.Click(box, IDYES));
     SeenDialog closing;
