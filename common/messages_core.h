@@ -93,7 +93,8 @@ inline bool FormatMessageTextV(char* dst, std::size_t size, const char* format, 
         }
         std::size_t width = 0;
         while (*p >= '0' && *p <= '9') {
-            if (width < 1000) width = width * 10 + static_cast<std::size_t>(*p - '0');
+            width = width * 10 + static_cast<std::size_t>(*p - '0');
+            if (width > 1000) width = 1000;
             ++p;
         }
         bool hasPrecision = false;
@@ -102,7 +103,8 @@ inline bool FormatMessageTextV(char* dst, std::size_t size, const char* format, 
             hasPrecision = true;
             ++p;
             while (*p >= '0' && *p <= '9') {
-                if (precision < 1000) precision = precision * 10 + static_cast<std::size_t>(*p - '0');
+                precision = precision * 10 + static_cast<std::size_t>(*p - '0');
+                if (precision > 1000) precision = 1000;
                 ++p;
             }
         }
