@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,7 @@ protected:
             if (!found) return nullptr;
             switch (which) {
             case 0:
+                std::cout << "on the way to the restart prompt:\n" << robot_.TranscriptText();
                 return hwnd;
             case 1:
                 EXPECT_TRUE(robot_.Click(hwnd, IDOK));

@@ -544,22 +544,26 @@ void Robot::Observe() {
         // texts: they add nothing to the transcript.
         return;
     }
-    std::vector<WindowInfo> windows = TopLevelWindows(pid_);
+    // The watcher thread and the test's thread both observe: one at a time,
+    // so that an older reading never overwrites a newer one.
     EnterCriticalSection(&lock_);
+    std::vector<WindowInfo> windows = TopLevelWindows(pid_);
     std::vector<std::pair<HWND, std::size_t>> now;
     for (const WindowInfo& w : windows) {
         if (w.className != "#32770") continue;
         SeenDialog seen = ReadDialog(w);
-        // A box caught while it is being built or torn down (no controls yet,
-        // buttons without their texts) is not recorded until it is complete.
-        bool complete = !w.controls.empty();
+        // A box caught while it is being built or torn down (no buttons yet,
+        // buttons without their texts) is not recorded until it is complete;
+        // so a dialog without any push button is never recorded.
+        bool complete = !seen.buttons.empty();
         for (const std::string& b : seen.buttons) complete = complete && !b.empty();
         std::size_t index = transcript_.size();
         for (const auto& known : open_) {
             if (known.first == w.hwnd) index = known.second;
         }
         if (index < transcript_.size()) {
-            if (complete) transcript_[index] = seen;  // keep its latest texts
+            // Keep its latest texts, but never lose a text already read.
+            if (complete && (!seen.text.empty() || transcript_[index].text.empty())) transcript_[index] = seen;
             now.emplace_back(w.hwnd, index);
         } else if (complete) {
             transcript_.push_back(seen);

@@ -172,7 +172,8 @@ public:
     bool Enabled(HWND window, int id);
     bool Checked(HWND window, int id);
 
-    // Every message box and dialog of the program seen so far, in order.
+    // Every message box and dialog (with at least one push button) of the
+    // program seen so far, in order.
     std::vector<SeenDialog> Transcript();
     std::string TranscriptText();
     // Looks at the program's windows now (the transcript also does this by
