@@ -66,16 +66,17 @@ bool KeyExists(const char* path) {
     return true;
 }
 
-std::string GroupFolder() {
-    char programs[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs);
-    return std::string(programs) + "\\ORVAN Pelora 200/250 Tools";
-}
-
-std::string GroupFolderOfUser() {
-    char programs[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
-    return std::string(programs) + "\\ORVAN Pelora 200/250 Tools";
+// The Start Menu folder of the group. A slash cannot stand in a folder name;
+// the shell writes it as an underscore (or, elsewhere, as two folders).
+bool GroupFolderExists() {
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char programs[MAX_PATH] = "";
+        if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, programs))) continue;
+        for (const char* folder : {"\\ORVAN Pelora 200_250 Tools", "\\ORVAN Pelora 200\\250 Tools"}) {
+            if (Exists(std::string(programs) + folder)) return true;
+        }
+    }
+    return false;
 }
 
 // The machine's state that the round trip must give back.
@@ -163,6 +164,7 @@ protected:
         ASSERT_TRUE(KeyExists(kUninstallKey));
         ASSERT_NE(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
         ASSERT_NE(Profile("windows", "run").find("PELORASD.EXE"), std::string::npos);
+        ASSERT_TRUE(GroupFolderExists()) << "the installer made no Start Menu group";
     }
 
     // What the removal promises, item by item.
@@ -201,8 +203,7 @@ protected:
         EXPECT_EQ(after.portLine, "<missing>");
         EXPECT_EQ(after.run, before_.run) << "run value before the installation: " << before_.run;
         EXPECT_FALSE(after.uninstallKey);
-        EXPECT_FALSE(Exists(GroupFolder())) << GroupFolder();
-        EXPECT_FALSE(Exists(GroupFolderOfUser())) << GroupFolderOfUser();
+        EXPECT_FALSE(GroupFolderExists()) << "the Start Menu group is still there";
     }
 
     IniState before_;
@@ -277,6 +278,7 @@ TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
         EXPECT_TRUE(Exists(Install(name))) << name << " was removed";
     }
     EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.000")) << "SYSTEM.INI was not touched";
+    EXPECT_TRUE(GroupFolderExists()) << "the Start Menu group was deleted";
 }
 
 TEST_F(RoundTrip, MissingSettingsGiveNothingToRemoveEvenWhenExternal) {
