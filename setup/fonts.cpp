@@ -23,8 +23,10 @@ void PrepareFontDirectory() {
 
 BOOL RegisterTrueTypeFont(std::uint32_t position, std::uint32_t fileCount, const char* fontPath,
                           const char* sourceName) {
+    // A font more than 31 records before the end of [Files] has no name in
+    // the table: it stays copied and is not registered.
+    if (FontTypeface(position, fileCount) == nullptr) return TRUE;
     char key[kFontKeySize];
-    if (FontTypeface(position, fileCount) == nullptr) return TRUE;  // no name: copied, not registered
     char resourcePath[MAX_PATH];
     char resourceName[kFontResourceNameSize];
     if (!BuildFontKey(key, sizeof key, position, fileCount) ||
