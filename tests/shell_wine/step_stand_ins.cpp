@@ -6,12 +6,12 @@
 #include "setup.h"
 #include "step_stand_ins.h"
 
-SetupState g_setup;
 StandInLog g_standIns;
 
-BOOL RemovePreviousVersion(HWND) {
+BOOL RemovePreviousVersion(HWND hwnd) {
     ++g_standIns.previousVersion;
-    return TRUE;
+    if (g_standIns.reenterMessage) SendMessageA(hwnd, g_standIns.reenterMessage, 0, 0);
+    return g_standIns.previousVersionResult;
 }
 void RemovePreviousPrinter() { ++g_standIns.previousPrinter; }
 INT_PTR CALLBACK DestDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
