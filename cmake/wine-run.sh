@@ -43,7 +43,7 @@ mkdir -p "$(dirname "$template")"
         mkdir -p "$template"
         echo "wine-run: creating template prefix $template" >&2
         WINEPREFIX="$template" xvfb bash -c '
-            "$0" -p 2>/dev/null
+            "$0" -p10 </dev/null >/dev/null 2>&1
             "$1" wineboot -i >/dev/null 2>&1
             if [ -n "$2" ]; then "$1" "$2" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
             "$0" -k' "$WINESERVER" "$WINE" "$seed"
@@ -53,6 +53,11 @@ mkdir -p "$(dirname "$template")"
 ) 9>"$template.lock"
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+cleanup() {
+    WINEPREFIX="$prefix" "$WINESERVER" -k </dev/null >/dev/null 2>&1
+    [ "${TLS_WINE_KEEP:-0}" = 1 ] || rm -rf "$prefix"
+}
+trap 'cleanup; exit 130' INT TERM
 cp -a "$template/." "$prefix/"
 rm -f "$prefix/.ready"
 export WINEPREFIX="$prefix"
@@ -61,7 +66,10 @@ WINE_RUN_PROGRAM="$1"
 shift
 xvfb bash -c '
     wineserver="$1" wine="$2" seed="$3"; shift 3
-    "$wineserver" -p 2>/dev/null
+    # Persistent for a few seconds only, so that the volatile registry seeded
+    # below survives until the program starts, yet a server left behind by a
+    # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
+    "$wineserver" -p10 </dev/null >/dev/null 2>&1
     if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
     "$wine" "$@"
     rc=$?
