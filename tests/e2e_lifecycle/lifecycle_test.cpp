@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "package_dist.h"
+#include "installer_driver.h"
 #include "robot.h"
 
 namespace {
@@ -25,51 +26,21 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-constexpr DWORD kBound = 60000;
-constexpr DWORD kInstallBound = 600000;
 const char kInstallDir[] = "C:\\VIREO";
 const char kPrinterName[] = "ORVAN Pelora 200/250 PCL";
 const char kDeviceKey[] = "Enum\\LPTENUM\\ROVOZIZUDAR_200_OREV766";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 
-// Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kDiskEdit = 109;
-constexpr int kDestEdit = 105;
-constexpr int kPreviousText = 127;
-constexpr int kPreviousDelete = 147;
-constexpr int kPreviousExit = 148;
+using e2e::Exists;
+using e2e::InstallAnswers;
+using e2e::InstallRun;
+using e2e::Profile;
+using e2e::RunInstaller;
+using e2e::WindowsDir;
+using e2e::kPreviousDelete;
+using e2e::kPreviousExit;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::string Installed(const char* name) { return std::string(kInstallDir) + "\\" + name; }
-
-std::string WindowsDir() {
-    char dir[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-// Copies a folder tree (the first diskette) so that its installer can be
-// replaced by the variant.
-bool CopyTree(const std::string& from, const std::string& to) {
-    CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ok = CopyTree(from + "\\" + name, to + "\\" + name) && ok;
-        } else {
-            ok = CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE) && ok;
-        }
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return ok;
-}
 
 // The first diskette with the test variant of the installer in place of the
 // shipped one.
@@ -78,7 +49,7 @@ std::string OfferDisk() {
     if (disk.empty()) {
         std::string dir = robot::MakeTempDir("offer");
         disk = dir + "DISK1";
-        EXPECT_TRUE(CopyTree(TLS_DIST_DISK1, disk)) << "copying " << TLS_DIST_DISK1;
+        EXPECT_TRUE(e2e::CopyTree(TLS_DIST_DISK1, disk)) << "copying " << TLS_DIST_DISK1;
         EXPECT_TRUE(CopyFileA((robot::BinDir() + "tlsetup_offer.exe").c_str(), (disk + "\\TLSETUP.EXE").c_str(),
                               FALSE))
             << "placing the variant on " << disk;
@@ -86,104 +57,13 @@ std::string OfferDisk() {
     return disk;
 }
 
-// Message boxes of other programs (the old uninstaller run by the installer
-// must show none).
-struct ForeignBoxes {
-    std::set<HWND> seen;
-    std::vector<std::string> texts;
-    void Look(DWORD ownPid) {
-        for (const robot::WindowInfo& w : robot::TopLevelWindows(0)) {
-            if (w.pid == ownPid || w.pid == GetCurrentProcessId() || w.className != "#32770") continue;
-            if (!seen.insert(w.hwnd).second) continue;
-            SeenDialog d = robot::ReadDialog(w);
-            if (d.messageBox) texts.push_back(d.Describe());
-        }
-    }
-};
-
-// What to do when dialog 913 comes up: the button to press, given how many
-// times it has been shown before.
-using OfferAnswer = std::function<int(int shownBefore, const SeenDialog& offer)>;
-
-struct InstallRun {
-    DWORD exitCode = 1;
-    std::vector<SeenDialog> transcript;
-    std::vector<std::string> offerTexts;
-    ForeignBoxes foreign;
-    std::string transcriptText;
-};
-
-// Runs the installer from `disk1` to its end, answering like a user who takes
-// the defaults: port LPT1, the default directory, the second diskette's path
-// when asked for it, OK to every notice and "&Exit Setup" at the end.
-::testing::AssertionResult RunInstaller(const std::string& disk1, const OfferAnswer& offer, InstallRun* run) {
-    Robot r;
-    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", "", disk1);
-    if (!ok) return ok;
-    HWND main = nullptr;
-    ok = r.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main);
-    if (!ok) return ok;
-    ok = r.ClickClient(main, 100, 100);
-    if (!ok) return ok;
-    std::set<HWND> answered;
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
-        run->foreign.Look(r.Pid());
-        if (GetTickCount() - start > kInstallBound) {
-            return ::testing::AssertionFailure() << "installer still running after " << kInstallBound / 1000
-                                                 << " s:\n" << robot::DescribeScreen() << "\n" << r.TranscriptText();
-        }
-        for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
-            if (w.className != "#32770" || answered.count(w.hwnd)) continue;
-            SeenDialog seen = robot::ReadDialog(w);
-            if (w.Control(kExitSetup)) {
-                ok = r.Click(w.hwnd, kExitSetup);
-            } else if (w.Control(kPreviousDelete) && w.Control(kPreviousExit)) {
-                run->offerTexts.push_back(r.ControlText(w.hwnd, kPreviousText));
-                ok = r.Click(w.hwnd, offer ? offer(static_cast<int>(run->offerTexts.size()) - 1, seen)
-                                           : kPreviousExit);
-            } else if (w.Control(kPortConnect)) {
-                ok = r.Click(w.hwnd, kPortConnect);
-            } else if (w.Control(kDiskEdit)) {
-                // The prompt's edit turns what is typed into upper case.
-                std::string disk2 = TLS_DIST_DISK2;
-                CharUpperBuffA(&disk2[0], static_cast<DWORD>(disk2.size()));
-                SendMessageA(w.Control(kDiskEdit)->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-                ok = r.Type(w.Control(kDiskEdit)->hwnd, disk2);
-                if (ok) ok = r.Click(w.hwnd, IDOK);
-            } else if (w.Control(kDestEdit)) {
-                ok = r.Click(w.hwnd, IDOK);
-            } else if (seen.messageBox) {
-                ok = r.Enter(w.hwnd);
-            } else {
-                continue;  // the progress dialog
-            }
-            if (!ok) return ok << "\n" << r.TranscriptText();
-            answered.insert(w.hwnd);
-        }
-    }
-    r.Observe();
-    GetExitCodeProcess(r.Process(), &run->exitCode);
-    run->transcript = r.Transcript();
-    run->transcriptText = r.TranscriptText();
-    return ::testing::AssertionSuccess();
+InstallAnswers Offer(e2e::OfferAnswer answer) {
+    InstallAnswers a;
+    a.offer = std::move(answer);
+    return a;
 }
 
-int CountMessageBoxes(const InstallRun& run) {
-    int n = 0;
-    for (const SeenDialog& d : run.transcript) n += d.messageBox ? 1 : 0;
-    return n;
-}
-
-std::string Profile(const char* section, const char* key, const char* file = nullptr) {
-    char value[1024];
-    if (file) {
-        GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, file);
-    } else {
-        GetProfileStringA(section, key, "<missing>", value, sizeof value);
-    }
-    return value;
-}
+int CountMessageBoxes(const InstallRun& run) { return run.MessageBoxes(); }
 
 int CountOccurrences(const std::string& text, const std::string& word) {
     int n = 0;
@@ -236,7 +116,7 @@ protected:
     // A first installation with the shipped installer from the diskettes.
     void InstallFirst() {
         InstallRun first;
-        ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, nullptr, &first));
+        ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &first));
         ASSERT_EQ(first.exitCode, 0u) << first.transcriptText;
         ASSERT_TRUE(first.offerTexts.empty()) << "nothing to remove on a fresh machine";
         ASSERT_TRUE(Exists(Installed("TLDELET.EXE"))) << first.transcriptText;
@@ -252,7 +132,7 @@ TEST_F(Lifecycle, OfferRemovesTheOldVersionThenInstallsAnewAndTheUninstallerRemo
     const int shortcuts = CountShortcuts();
 
     InstallRun second;
-    ASSERT_TRUE(RunInstaller(OfferDisk(), [](int, const SeenDialog&) { return kPreviousDelete; }, &second));
+    ASSERT_TRUE(RunInstaller(OfferDisk(), Offer([](int, const SeenDialog&) { return kPreviousDelete; }), &second));
     EXPECT_EQ(second.exitCode, 0u);
     ASSERT_EQ(second.offerTexts.size(), 1u) << second.transcriptText;
     EXPECT_NE(second.offerTexts[0].find("ORVAN Pelora 200/250"), std::string::npos) << second.offerTexts[0];
@@ -282,7 +162,7 @@ TEST_F(Lifecycle, ExitInTheOfferEndsTheInstallerWithoutAMessage) {
     InstallFirst();
     if (HasFatalFailure()) return;
     InstallRun second;
-    ASSERT_TRUE(RunInstaller(OfferDisk(), [](int, const SeenDialog&) { return kPreviousExit; }, &second));
+    ASSERT_TRUE(RunInstaller(OfferDisk(), Offer([](int, const SeenDialog&) { return kPreviousExit; }), &second));
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_EQ(second.offerTexts.size(), 1u) << second.transcriptText;
     EXPECT_EQ(CountMessageBoxes(second), 0) << second.transcriptText;
@@ -300,7 +180,8 @@ TEST_F(Lifecycle, AnUninstallerThatLeavesTheScriptBringsTheOfferBack) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     InstallRun second;
     ::testing::AssertionResult ran = RunInstaller(
-        OfferDisk(), [](int shownBefore, const SeenDialog&) { return shownBefore == 0 ? kPreviousDelete : kPreviousExit; },
+        OfferDisk(),
+        Offer([](int shownBefore, const SeenDialog&) { return shownBefore == 0 ? kPreviousDelete : kPreviousExit; }),
         &second);
     CloseHandle(held);
     ASSERT_TRUE(ran);
@@ -315,7 +196,7 @@ TEST_F(Lifecycle, ShippedInstallerInstallsOverTheFirstWithoutDoubling) {
     if (HasFatalFailure()) return;
     const int shortcuts = CountShortcuts();
     InstallRun second;
-    ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, nullptr, &second));
+    ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &second));
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_TRUE(second.offerTexts.empty()) << "the shipped installer never offers the removal";
     EXPECT_EQ(CountPrinters(kPrinterName), 1) << "printers named " << kPrinterName;

@@ -1,0 +1,148 @@
+#include "installer_driver.h"
+
+#include "package_dist.h"
+
+namespace e2e {
+
+namespace {
+constexpr DWORD kBound = 60000;
+constexpr DWORD kInstallBound = 600000;
+}  // namespace
+
+void ForeignBoxes::Look(DWORD installerPid) {
+    for (const robot::WindowInfo& w : robot::TopLevelWindows(0)) {
+        if (w.pid == installerPid || w.pid == GetCurrentProcessId() || w.className != "#32770") continue;
+        if (!seen.insert(w.hwnd).second) continue;
+        robot::SeenDialog d = robot::ReadDialog(w);
+        if (d.messageBox) texts.push_back(d.Describe());
+    }
+}
+
+int InstallRun::MessageBoxes() const {
+    int n = 0;
+    for (const robot::SeenDialog& d : transcript) n += d.messageBox ? 1 : 0;
+    return n;
+}
+
+std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) const {
+    std::vector<robot::SeenDialog> found;
+    for (const robot::SeenDialog& d : transcript) {
+        if (d.messageBox && d.text.find(part) != std::string::npos) found.push_back(d);
+    }
+    return found;
+}
+
+::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run) {
+    robot::Robot r;
+    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", "", disk1);
+    if (!ok) return ok;
+    HWND main = nullptr;
+    ok = r.WaitWindow(robot::WindowQuery::Class("SetupWinClass"), kBound, &main);
+    if (!ok) return ok;
+    ok = r.ClickClient(main, 100, 100);
+    if (!ok) return ok;
+    std::string disk2 = answers.secondDisk.empty() ? std::string(TLS_DIST_DISK2) : answers.secondDisk;
+    // The prompt's edit turns what is typed into upper case.
+    CharUpperBuffA(&disk2[0], static_cast<DWORD>(disk2.size()));
+    std::set<HWND> answered;
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
+        run->foreign.Look(r.Pid());
+        if (GetTickCount() - start > kInstallBound) {
+            return ::testing::AssertionFailure() << "installer still running after " << kInstallBound / 1000
+                                                 << " s:\n" << robot::DescribeScreen() << "\n" << r.TranscriptText();
+        }
+        for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
+            if (w.className != "#32770" || answered.count(w.hwnd)) continue;
+            robot::SeenDialog seen = robot::ReadDialog(w);
+            if (w.Control(kExitSetup)) {
+                ok = r.Click(w.hwnd, kExitSetup);
+            } else if (w.Control(kPreviousDelete) && w.Control(kPreviousExit)) {
+                run->offerTexts.push_back(r.ControlText(w.hwnd, kPreviousText));
+                const int shownBefore = static_cast<int>(run->offerTexts.size()) - 1;
+                ok = r.Click(w.hwnd, answers.offer ? answers.offer(shownBefore, seen) : kPreviousExit);
+            } else if (w.Control(kPortConnect)) {
+                // Check the chosen port's radio button the way a click does.
+                SendMessageA(w.Control(answers.port)->hwnd, BM_CLICK, 0, 0);
+                if (!r.Checked(w.hwnd, answers.port)) {
+                    return ::testing::AssertionFailure() << "port button " << answers.port << " not checked:\n"
+                                                         << robot::DescribeScreen();
+                }
+                ok = r.Click(w.hwnd, kPortConnect);
+            } else if (w.Control(kDiskEdit)) {
+                SendMessageA(w.Control(kDiskEdit)->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+                ok = r.Type(w.Control(kDiskEdit)->hwnd, disk2);
+                if (ok) ok = r.Click(w.hwnd, IDOK);
+            } else if (w.Control(kDestEdit)) {
+                ok = r.Click(w.hwnd, IDOK);
+            } else if (seen.messageBox) {
+                ok = r.Enter(w.hwnd);
+            } else {
+                continue;  // the progress dialog
+            }
+            if (!ok) return ok << "\n" << r.TranscriptText();
+            answered.insert(w.hwnd);
+        }
+    }
+    r.Observe();
+    GetExitCodeProcess(r.Process(), &run->exitCode);
+    run->transcript = r.Transcript();
+    run->transcriptText = r.TranscriptText();
+    return ::testing::AssertionSuccess();
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string WindowsDir() {
+    char dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir, n);
+}
+
+std::string SystemDir() {
+    char dir[MAX_PATH];
+    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    return std::string(dir, n);
+}
+
+std::string Profile(const char* section, const char* key, const char* file) {
+    char value[1024];
+    if (file) {
+        GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, file);
+    } else {
+        GetProfileStringA(section, key, "<missing>", value, sizeof value);
+    }
+    return value;
+}
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ok = CopyTree(from + "\\" + name, to + "\\" + name) && ok;
+        } else {
+            ok = CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE) && ok;
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+    return ok;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
+    CloseHandle(h);
+    return bytes;
+}
+
+}  // namespace e2e

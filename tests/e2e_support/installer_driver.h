@@ -1,0 +1,69 @@
+// Runs the installer from a diskette to its end under the GUI robot,
+// answering every dialog and box the way a user who takes the defaults does.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "robot.h"
+
+namespace e2e {
+
+// Controls that tell the installer's dialogs apart.
+constexpr int kExitSetup = 111;
+constexpr int kPortConnect = 123;
+constexpr int kPortLpt1 = 124;
+constexpr int kDiskEdit = 109;
+constexpr int kDestEdit = 105;
+constexpr int kPreviousText = 127;
+constexpr int kPreviousDelete = 147;
+constexpr int kPreviousExit = 148;
+
+// Message boxes shown by programs other than the installer and the test.
+struct ForeignBoxes {
+    std::set<HWND> seen;
+    std::vector<std::string> texts;
+    void Look(DWORD installerPid);
+};
+
+// The button to press in dialog 913, given how often it was shown before.
+using OfferAnswer = std::function<int(int shownBefore, const robot::SeenDialog& offer)>;
+
+struct InstallAnswers {
+    int port = kPortLpt1;          // radio button to check before Connect
+    OfferAnswer offer;             // none: "&Exit"
+    std::string secondDisk;        // folder typed into the insert-disk prompt; empty: the set's DISK2
+};
+
+struct InstallRun {
+    DWORD exitCode = 1;
+    std::vector<robot::SeenDialog> transcript;
+    std::vector<std::string> offerTexts;
+    ForeignBoxes foreign;
+    std::string transcriptText;
+    int MessageBoxes() const;
+    // The message boxes whose text contains `part`.
+    std::vector<robot::SeenDialog> BoxesWith(const std::string& part) const;
+};
+
+// Runs disk1\TLSETUP.EXE from the welcome screen to the restart prompt's
+// "&Exit Setup" (or any earlier end), bounded.
+::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run);
+
+bool Exists(const std::string& path);
+std::string WindowsDir();
+std::string SystemDir();
+// A profile value, "<missing>" when absent; WIN.INI when file is null.
+std::string Profile(const char* section, const char* key, const char* file = nullptr);
+// Copies a folder tree.
+bool CopyTree(const std::string& from, const std::string& to);
+// Whole contents of a file ("<missing>" when it cannot be read).
+std::string ReadFileBytes(const std::string& path);
+
+}  // namespace e2e
