@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "package_dist.h"
+#include "installer_driver.h"
 #include "robot.h"
 
 namespace {
@@ -26,12 +27,6 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
 
-// Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kDiskEdit = 109;
-constexpr int kDestEdit = 105;
-constexpr int kPreviousDelete = 147;
 
 std::string WindowsDir() {
     char dir[MAX_PATH];
@@ -101,53 +96,11 @@ IniState ReadIniState() {
 // Runs tlsetup from the first diskette to its end, answering every prompt
 // the way a user who accepts the defaults would.
 ::testing::AssertionResult InstallPackage() {
-    Robot r;
-    ::testing::AssertionResult started = r.Start(std::string(TLS_DIST_DISK1) + "\\TLSETUP.EXE", "", TLS_DIST_DISK1);
-    if (!started) return started;
-    HWND main = nullptr;
-    ::testing::AssertionResult shown = r.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main);
-    if (!shown) return shown;
-    ::testing::AssertionResult clicked = r.ClickClient(main, 100, 100);
-    if (!clicked) return clicked;
-    std::set<HWND> answered;
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(r.Process(), 200) != WAIT_OBJECT_0) {
-        if (GetTickCount() - start > 600000) {
-            return ::testing::AssertionFailure() << "installer still running after 10 minutes:\n"
-                                                 << robot::DescribeScreen() << "\n" << r.TranscriptText();
-        }
-        for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
-            if (w.className != "#32770" || answered.count(w.hwnd)) continue;
-            SeenDialog seen = robot::ReadDialog(w);
-            ::testing::AssertionResult done = ::testing::AssertionSuccess();
-            if (w.Control(kExitSetup)) {
-                done = r.Click(w.hwnd, kExitSetup);
-            } else if (w.Control(kPortConnect)) {
-                done = r.Click(w.hwnd, kPortConnect);
-            } else if (w.Control(kDiskEdit)) {
-                // The prompt's edit comes filled with the first diskette's
-                // path, selected; it is replaced as a whole.
-                DWORD_PTR ignored = 0;
-                if (!SendMessageTimeoutA(w.Control(kDiskEdit)->hwnd, WM_SETTEXT, 0,
-                                         reinterpret_cast<LPARAM>(TLS_DIST_DISK2), SMTO_ABORTIFHUNG, 10000, &ignored)) {
-                    return ::testing::AssertionFailure() << "the insert-disk prompt does not answer";
-                }
-                if (done) done = r.Click(w.hwnd, IDOK);
-            } else if (w.Control(kDestEdit)) {
-                done = r.Click(w.hwnd, IDOK);
-            } else if (w.Control(kPreviousDelete)) {
-                done = r.Click(w.hwnd, kPreviousDelete);
-            } else if (seen.messageBox) {
-                done = r.Enter(w.hwnd);
-            } else {
-                continue;  // the progress dialog
-            }
-            if (!done) return done;
-            answered.insert(w.hwnd);
-        }
-    }
+    e2e::InstallRun run;
+    ::testing::AssertionResult ok = e2e::RunInstaller(TLS_DIST_DISK1, e2e::InstallAnswers(), &run);
+    if (!ok) return ok;
     if (!Exists(Install("TLDELET.EXE"))) {
-        return ::testing::AssertionFailure() << "no uninstaller installed; installer showed:\n" << r.TranscriptText();
+        return ::testing::AssertionFailure() << "no uninstaller installed; installer showed:\n" << run.transcriptText;
     }
     return ::testing::AssertionSuccess();
 }
