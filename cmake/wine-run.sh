@@ -7,7 +7,8 @@
 # machine) and reused; every run copies it to a fresh prefix, starts a
 # persistent wineserver under its own Xvfb display, seeds the machine state
 # again (HKEY_DYN_DATA is volatile, and the seed program may be newer than the
-# template), runs the program, ends the wineserver and deletes the prefix.  TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
+# template), runs the program, ends the wineserver and deletes the prefix.
+# TLS_WINE_DRIVES maps extra drive letters (see below).  TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
 set -u
 template="" seed=""
 while [ $# -gt 0 ]; do
@@ -61,6 +62,10 @@ trap 'cleanup; exit 130' INT TERM
 cp -a "$template/." "$prefix/"
 rm -f "$prefix/.ready"
 export WINEPREFIX="$prefix"
+# TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
+for drive in ${TLS_WINE_DRIVES:-}; do
+    ln -sfn "${drive#*=}" "$prefix/dosdevices/${drive%%=*}"
+done
 
 WINE_RUN_PROGRAM="$1"
 shift

@@ -45,6 +45,7 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
     // The prompt's edit turns what is typed into upper case.
     CharUpperBuffA(&disk2[0], static_cast<DWORD>(disk2.size()));
     std::set<HWND> answered;
+    std::size_t destinationsTyped = 0;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
         run->foreign.Look(r.Pid());
@@ -74,7 +75,15 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
                 ok = r.Type(w.Control(kDiskEdit)->hwnd, disk2);
                 if (ok) ok = r.Click(w.hwnd, IDOK);
             } else if (w.Control(kDestEdit)) {
-                ok = r.Click(w.hwnd, IDOK);
+                if (destinationsTyped < answers.destinations.size()) {
+                    std::string dest = answers.destinations[destinationsTyped++];
+                    CharUpperBuffA(&dest[0], static_cast<DWORD>(dest.size()));
+                    SendMessageA(w.Control(kDestEdit)->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+                    ok = r.Type(w.Control(kDestEdit)->hwnd, dest);
+                    if (ok) ok = r.Click(w.hwnd, IDOK);
+                } else {
+                    ok = r.Click(w.hwnd, IDOK);
+                }
             } else if (seen.messageBox) {
                 ok = r.Enter(w.hwnd);
             } else {

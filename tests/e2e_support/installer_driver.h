@@ -39,6 +39,9 @@ struct InstallAnswers {
     int port = kPortLpt1;          // radio button to check before Connect
     OfferAnswer offer;             // none: "&Exit"
     std::string secondDisk;        // folder typed into the insert-disk prompt; empty: the set's DISK2
+    // Directories typed into the destination dialog, one per time it is
+    // shown; once they are used up, its default is taken.
+    std::vector<std::string> destinations;
 };
 
 struct InstallRun {

@@ -1,0 +1,40 @@
+// The destination on another drive than Windows': 2000 KB less 680 KB are
+// required there (and 680 KB on the Windows drive). D: has 700 KB free and is
+// refused with message 1003; E: has 3 MB and takes the installation.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer_driver.h"
+#include "package_dist.h"
+
+TEST(Drives, TooSmallOtherDriveIsRefusedThenALargerOneTakesTheInstallation) {
+    ULARGE_INTEGER freeD{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("D:\\", &freeD, nullptr, nullptr)) << "drive D: is not mapped";
+    ASSERT_TRUE(e2e::Exists("E:\\")) << "drive E: is not mapped";
+    ASSERT_EQ(toupper(e2e::WindowsDir()[0]), 'C');
+
+    e2e::InstallAnswers answers;
+    answers.destinations = {"D:\\VIREO", "E:\\VIREO"};
+    e2e::InstallRun run;
+    ASSERT_TRUE(e2e::RunInstaller(TLS_DIST_DISK1, answers, &run));
+    EXPECT_EQ(run.exitCode, 0u) << run.transcriptText;
+
+    std::vector<robot::SeenDialog> full = run.BoxesWith("of free disk space");
+    ASSERT_EQ(full.size(), 1u) << run.transcriptText;
+    const unsigned long freeKb = static_cast<unsigned long>(freeD.QuadPart / 1024);
+    const std::string expected = "Drive D: contains " + std::to_string(freeKb) +
+                                 "K of free disk space.\nSetup requires a minimum of 1320K.\nPlease select another drive.";
+    EXPECT_EQ(full[0].text, expected);
+    EXPECT_EQ(full[0].caption, "ORVAN Vireo Setup Warning");
+
+    EXPECT_FALSE(e2e::Exists("D:\\VIREO\\VIREO.EXE")) << "nothing installed on the refused drive";
+    EXPECT_TRUE(e2e::Exists("E:\\VIREO\\VIREO.EXE"));
+    EXPECT_TRUE(e2e::Exists("E:\\VIREO\\TLDELET.EXE"));
+    EXPECT_EQ(e2e::Profile("Applications", "VelmDir", "PELORASD.INI"), "E:\\VIREO");
+    EXPECT_EQ(run.BoxesWith("in your Windows's system directory").size(), 0u)
+        << "the Windows drive has far more than 680K:\n" << run.transcriptText;
+}
