@@ -53,38 +53,58 @@ mkdir -p "$(dirname "$template")"
     fi
 ) 9>"$template.lock"
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+prefix=""
 cleanup() {
+    [ -n "$prefix" ] || return
     WINEPREFIX="$prefix" "$WINESERVER" -k </dev/null >/dev/null 2>&1
-    [ "${TLS_WINE_KEEP:-0}" = 1 ] || rm -rf "$prefix"
+    if [ "${TLS_WINE_KEEP:-0}" = 1 ]; then
+        echo "wine-run: prefix kept in $prefix" >&2
+    else
+        rm -rf "$prefix"
+    fi
+    prefix=""
 }
 trap 'cleanup; exit 130' INT TERM
-cp -a "$template/." "$prefix/"
-rm -f "$prefix/.ready"
-export WINEPREFIX="$prefix"
-# TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
-for drive in ${TLS_WINE_DRIVES:-}; do
-    ln -sfn "${drive#*=}" "$prefix/dosdevices/${drive%%=*}"
-done
 
-WINE_RUN_PROGRAM="$1"
-shift
-xvfb bash -c '
-    wineserver="$1" wine="$2" seed="$3"; shift 3
-    # Persistent for a few seconds only, so that the volatile registry seeded
-    # below survives until the program starts, yet a server left behind by a
-    # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
-    "$wineserver" -p10 </dev/null >/dev/null 2>&1
-    if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
-    "$wine" "$@"
-    rc=$?
-    "$wineserver" -k 2>/dev/null
-    exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$WINE_RUN_PROGRAM" "$@"
+# One run of the program in a fresh copy of the template; its output is
+# also kept in $log.
+attempt() {
+    prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+    cp -a "$template/." "$prefix/"
+    rm -f "$prefix/.ready"
+    export WINEPREFIX="$prefix"
+    # TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
+    for drive in ${TLS_WINE_DRIVES:-}; do
+        ln -sfn "${drive#*=}" "$prefix/dosdevices/${drive%%=*}"
+    done
+    set -o pipefail
+    xvfb bash -c '
+        wineserver="$1" wine="$2" seed="$3"; shift 3
+        # Persistent for a few seconds only, so that the volatile registry seeded
+        # below survives until the program starts, yet a server left behind by a
+        # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
+        "$wineserver" -p10 </dev/null >/dev/null 2>&1
+        if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
+        "$wine" "$@"
+        rc=$?
+        "$wineserver" -k 2>/dev/null
+        exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$@" 2>&1 | tee "$log"
+    local rc=$?
+    set +o pipefail
+    cleanup
+    return $rc
+}
+
+log=$(mktemp "${TMPDIR:-/tmp}/tls-wine-log.XXXXXXXX")
+attempt "$@"
 rc=$?
-"$WINESERVER" -k 2>/dev/null
-if [ "${TLS_WINE_KEEP:-0}" = 1 ]; then
-    echo "wine-run: prefix kept in $prefix" >&2
-else
-    rm -rf "$prefix"
+# Wine itself occasionally fails to start one of its own programs under load
+# (a DLL reported missing). That says nothing about the program under test:
+# such a run is repeated once in a fresh prefix.
+if [ $rc != 0 ] && grep -q -E '^wine: (failed to open|could not load)|wine client error' "$log"; then
+    echo "wine-run: Wine failed to start one of its programs; running again in a fresh prefix" >&2
+    attempt "$@"
+    rc=$?
 fi
+rm -f "$log"
 exit $rc
