@@ -310,6 +310,7 @@ struct Shots {
 // Photographs the screen as NN-name.bmp (the host turns it into PNG).
 void Photograph(Shots* shots, HWND window, const std::string& name, const std::string& what) {
     if (window) {
+        if (GetForegroundWindow() != window) SetForegroundWindow(window);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
@@ -331,6 +332,37 @@ std::string Oneline(std::string text) {
     }
     if (text.size() > 90) text = text.substr(0, 87) + "...";
     return text;
+}
+
+// Wine's shell answers Program Manager's commands by opening the group's
+// folder in a window of its own, which comes up a moment later over the
+// installer's next screens. It is photographed once and closed.
+constexpr char kGroupFolder[] = "Pelora 200_250 Tools";
+constexpr DWORD kGroupWindowBound = 15000;
+bool g_groupShown = false;
+
+void CloseGroupWindows(DWORD programPid, Shots* shots) {
+    for (const WindowInfo& w : robot::TopLevelWindows(0)) {
+        if (w.pid == programPid || w.pid == GetCurrentProcessId() || w.className == "#32770") continue;
+        if (w.caption.find(kGroupFolder) == std::string::npos) continue;
+        if (!g_groupShown) {
+            g_groupShown = true;
+            Progress("installing (screen " + std::to_string(shots->count + 1) + ": the new Start Menu group)...");
+            Photograph(shots, w.hwnd, "start-menu-group",
+                       "the Start Menu group \"" + w.caption + "\", opened by Wine's shell for Program Manager");
+        }
+        PostMessageA(w.hwnd, WM_CLOSE, 0, 0);
+    }
+}
+
+// The group's folder window comes up a while after the group is made, about
+// when the restart prompt does: waited for (bounded) and closed before the
+// prompt's picture, so that it does not cover the prompt.
+void WaitGroupWindow(DWORD programPid, Shots* shots) {
+    for (const DWORD start = GetTickCount(); !g_groupShown && GetTickCount() - start < kGroupWindowBound;) {
+        CloseGroupWindows(programPid, shots);
+        if (!g_groupShown) Sleep(100);
+    }
 }
 
 // Asks the host to put the second diskette into drive A:.
@@ -371,6 +403,7 @@ std::string RunInstallerHeadless(const Options& o, Shots* shots) {
     bool progressShown = false;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
+        CloseGroupWindows(r.Pid(), shots);
         if (GetTickCount() - start > kInstallBound) {
             std::string screen = robot::DescribeScreen();
             r.Kill();
@@ -389,6 +422,8 @@ std::string RunInstallerHeadless(const Options& o, Shots* shots) {
                 continue;  // the progress dialog needs no answer
             }
             if (w.Control(kExitSetup)) {
+                WaitGroupWindow(r.Pid(), shots);
+                screenNo = "screen " + std::to_string(shots->count + 1) + ": ";
                 Progress("installing (" + screenNo + "restart prompt: Exit Setup)...");
                 Photograph(shots, w.hwnd, "restart-prompt", "the restart prompt, answered Exit Setup");
                 ok = r.Click(w.hwnd, kExitSetup);
@@ -436,6 +471,7 @@ std::string RunInstallerHeadless(const Options& o, Shots* shots) {
             answered.insert(w.hwnd);
         }
     }
+    WaitGroupWindow(r.Pid(), shots);
     DWORD code = 1;
     GetExitCodeProcess(r.Process(), &code);
     if (code != 0) return "the installer ended with exit code " + std::to_string(code) + ":\n" + r.TranscriptText();
@@ -454,6 +490,7 @@ std::string RunUninstallerHeadless(Shots* shots) {
     int boxes = 0;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
+        CloseGroupWindows(r.Pid(), shots);
         if (GetTickCount() - start > kRemovalBound) {
             std::string screen = robot::DescribeScreen();
             r.Kill();
@@ -515,6 +552,17 @@ std::string RunInteractive(const Options& o, const char* exe, const std::string&
             return std::string(exe) + " was still running after an hour; ended";
         }
         if (!installer) continue;
+        // The group's folder window that Wine's shell opens would hide the
+        // installer's last screens: it is closed (the report lists the group).
+        for (const WindowInfo& w : robot::TopLevelWindows(0)) {
+            if (w.pid == r.Pid() || w.pid == GetCurrentProcessId() || w.className == "#32770") continue;
+            if (w.caption.find(kGroupFolder) == std::string::npos || !seenPrompts.insert(w.hwnd).second) continue;
+            Progress("Wine's shell opened the new Start Menu group \"" + w.caption + "\" in a window; closing it");
+            PostMessageA(w.hwnd, WM_CLOSE, 0, 0);
+            for (const WindowInfo& d : robot::TopLevelWindows(r.Pid())) {
+                if (d.className == "#32770") SetForegroundWindow(d.hwnd);
+            }
+        }
         for (const WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
             if (w.className != "#32770" || !w.Control(kDiskEdit) || !seenPrompts.insert(w.hwnd).second) continue;
             if (o.swap && SwapDiskette(o)) {
