@@ -94,6 +94,31 @@ void PaintBar(HWND hwnd, HDC hdc) {
     if (oldFont) SelectObject(hdc, oldFont);
 }
 
+// What the bar shows for the stored range and position: the filled width
+// and the percentage.
+struct BarLook {
+    std::int32_t filled;
+    std::uint32_t percent;
+};
+
+BarLook LookOf(HWND hwnd) {
+    RECT bar;
+    GetClientRect(hwnd, &bar);
+    ULONG_PTR range = static_cast<ULONG_PTR>(GetWindowLongPtrA(hwnd, kRangeOffset));
+    ULONG_PTR position = static_cast<ULONG_PTR>(GetWindowLongPtrA(hwnd, kPositionOffset));
+    return {FilledWidth(bar.right - bar.left, position, range), static_cast<std::uint32_t>(PercentOf(position, range))};
+}
+
+// Stores the range or the position and repaints only when the bar would look
+// different: a long step sets the position once per unit of work, far more
+// often than the filled width or the percentage changes.
+void SetValue(HWND hwnd, int offset, WPARAM value) {
+    BarLook before = LookOf(hwnd);
+    SetWindowLongPtrA(hwnd, offset, static_cast<LONG_PTR>(value));
+    BarLook after = LookOf(hwnd);
+    if (after.filled != before.filled || after.percent != before.percent) InvalidateRect(hwnd, nullptr, FALSE);
+}
+
 LRESULT CALLBACK PercentWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -101,12 +126,10 @@ LRESULT CALLBACK PercentWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrA(hwnd, kPositionOffset, 0);
         return 0;
     case kSetRange:
-        SetWindowLongPtrA(hwnd, kRangeOffset, static_cast<LONG_PTR>(wParam));
-        InvalidateRect(hwnd, nullptr, FALSE);
+        SetValue(hwnd, kRangeOffset, wParam);
         return 0;
     case kSetPosition:
-        SetWindowLongPtrA(hwnd, kPositionOffset, static_cast<LONG_PTR>(wParam));
-        InvalidateRect(hwnd, nullptr, FALSE);
+        SetValue(hwnd, kPositionOffset, wParam);
         return 0;
     case WM_ERASEBKGND:
         return 1;  // the paint covers the whole client area

@@ -16,28 +16,43 @@ namespace {
 constexpr UINT kStyleRetryCancel = 0x1045;  // MB_RETRYCANCEL | MB_ICONINFORMATION | MB_SYSTEMMODAL
 constexpr DWORD kFinalWaitMs = 1000;
 
-void SetLineText(HWND dlg, int id, const char* text) { SetDlgItemTextA(dlg, id, text); }
+// The progress dialog's controls, looked up once per step: the steps touch
+// them before every directory and every file, and a lookup by id walks the
+// dialog's children each time. A missing control stays null and is skipped,
+// as the by-id calls would skip it.
+struct StatusControls {
+    HWND line1;
+    HWND line2;
+    HWND bar;
+    HWND cancel;
+};
 
-void SetLineFromTable(HWND dlg, int id, UINT textId) {
+StatusControls ControlsOf(HWND dlg) {
+    return {GetDlgItem(dlg, IDC_STATUS_LINE1), GetDlgItem(dlg, IDC_STATUS_LINE2), GetDlgItem(dlg, IDC_STATUS_BAR),
+            GetDlgItem(dlg, IDCANCEL)};
+}
+
+void SetLineText(HWND line, const char* text) {
+    if (line) SetWindowTextA(line, text);
+}
+
+void SetLineFromTable(HWND line, UINT textId) {
     char text[256];
     if (LoadStringA(g_setup.hInstance, textId, text, sizeof text) <= 0) text[0] = '\0';
-    SetDlgItemTextA(dlg, id, text);
+    SetLineText(line, text);
 }
 
-void SetBarRange(HWND dlg, std::uint32_t maximum) {
-    SendDlgItemMessageA(dlg, IDC_STATUS_BAR, kPercentSetRange, static_cast<WPARAM>(maximum), 0);
+void SetBarRange(HWND bar, std::uint32_t maximum) {
+    if (bar) SendMessageA(bar, kPercentSetRange, static_cast<WPARAM>(maximum), 0);
 }
 
-void SetBarPosition(HWND dlg, std::uint32_t position) {
-    SendDlgItemMessageA(dlg, IDC_STATUS_BAR, kPercentSetPosition, static_cast<WPARAM>(position), 0);
+void SetBarPosition(HWND bar, std::uint32_t position) {
+    if (bar) SendMessageA(bar, kPercentSetPosition, static_cast<WPARAM>(position), 0);
 }
 
 // The user confirmed a cancellation: the dialog has disabled its Cancel
 // button. A dialog without the button never asks to stop.
-bool CancelConfirmed(HWND dlg) {
-    HWND button = GetDlgItem(dlg, IDCANCEL);
-    return button != nullptr && !IsWindowEnabled(button);
-}
+bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled(cancel); }
 
 // Enters the directory, creating it (one level) when it cannot be entered.
 bool EnterOrCreateDirectory(const char* path) {
@@ -61,24 +76,25 @@ bool AskForDisk(HWND dlg, const char* diskName) {
 }  // namespace
 
 BOOL CreateDestinationTree(HWND dlg) {
-    SetLineFromTable(dlg, IDC_STATUS_LINE1, IDS_CREATING_TREE);
+    const StatusControls controls = ControlsOf(dlg);
+    SetLineFromTable(controls.line1, IDS_CREATING_TREE);
     std::uint32_t n = TreeDirectoryCount(ScriptQuery(kOpDirCount, 0, nullptr));
-    SetBarPosition(dlg, 0);
-    SetBarRange(dlg, n);
-    SetLineText(dlg, IDC_STATUS_LINE2, g_setup.destDir);
+    SetBarPosition(controls.bar, 0);
+    SetBarRange(controls.bar, n);
+    SetLineText(controls.line2, g_setup.destDir);
 
     if (!EnterOrCreateDirectory(g_setup.destDir)) {
         ReportDirectoryFailure(g_setup.destDir);
         return FALSE;
     }
 
-    SetBarPosition(dlg, 1);
+    SetBarPosition(controls.bar, 1);
     BOOL result = TRUE;
     std::uint32_t i = 0;
     for (; i < n; ++i) {
-        SetBarPosition(dlg, i);
+        SetBarPosition(controls.bar, i);
         PumpMessages();
-        if (CancelConfirmed(dlg)) {
+        if (CancelConfirmed(controls.cancel)) {
             result = FALSE;
             break;
         }
@@ -88,7 +104,7 @@ BOOL CreateDestinationTree(HWND dlg) {
         // path beyond the tree's limit can be named in the message.
         char path[sizeof g_setup.destDir + kScriptBufferSize];
         JoinPath(path, g_setup.destDir, name);
-        SetLineText(dlg, IDC_STATUS_LINE2, path);
+        SetLineText(controls.line2, path);
         if (lstrlenA(path) >= static_cast<int>(kTreePathSize) || !EnterOrCreateDirectory(path)) {
             ReportDirectoryFailure(path);
             result = FALSE;
@@ -96,18 +112,19 @@ BOOL CreateDestinationTree(HWND dlg) {
         }
     }
 
-    SetBarPosition(dlg, i);
+    SetBarPosition(controls.bar, i);
     WaitTicks(kFinalWaitMs);
     return result;
 }
 
 BOOL CopyPackageFiles(HWND dlg) {
+    const StatusControls controls = ControlsOf(dlg);
     PumpMessages();
     PrepareFontDirectory();
-    SetLineFromTable(dlg, IDC_STATUS_LINE1, IDS_COPY_FILES);
+    SetLineFromTable(controls.line1, IDS_COPY_FILES);
     std::uint32_t n = ScriptQuery(kOpFileCount, 0, nullptr);
-    SetBarPosition(dlg, 0);
-    SetBarRange(dlg, n);
+    SetBarPosition(controls.bar, 0);
+    SetBarRange(controls.bar, n);
 
     const DestinationPlaces places = {g_setup.destDir, g_setup.windowsDir, g_setup.systemDir, g_setup.fontDir,
                                       g_setup.installType};
@@ -125,7 +142,7 @@ BOOL CopyPackageFiles(HWND dlg) {
         ScriptQuery(kOpFileDestDir, position, destDirName);
         ScriptQuery(kOpFileSourceDir, position, sourceDirName);
         ScriptQuery(kOpFileDisk, position, diskName);
-        SetLineText(dlg, IDC_STATUS_LINE2, destName);
+        SetLineText(controls.line2, destName);
 
         char destPath[kCopyPathSize];
         const bool destFits =
@@ -134,9 +151,9 @@ BOOL CopyPackageFiles(HWND dlg) {
 
         std::uint32_t failedCopies = 0;
         for (;;) {
-            SetBarPosition(dlg, i);
+            SetBarPosition(controls.bar, i);
             PumpMessages();
-            if (CancelConfirmed(dlg)) {
+            if (CancelConfirmed(controls.cancel)) {
                 stopped = true;
                 break;
             }
@@ -174,7 +191,7 @@ BOOL CopyPackageFiles(HWND dlg) {
         if (IsFontSource(sourceName) && !RegisterTrueTypeFont(i, n, destPath, sourceName)) return FALSE;
     }
 
-    SetBarPosition(dlg, i);
+    SetBarPosition(controls.bar, i);
     WaitTicks(kFinalWaitMs);
     return stopped ? FALSE : TRUE;
 }
