@@ -27,32 +27,12 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
 
-
-std::string WindowsDir() {
-    char dir[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-std::string SystemDir() {
-    char dir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using e2e::Exists;
+using e2e::Profile;
+using e2e::SystemDir;
+using e2e::WindowsDir;
 
 std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
-
-std::string Profile(const char* section, const char* key, const char* file = nullptr) {
-    char value[1024];
-    if (file) {
-        GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, file);
-    } else {
-        GetProfileStringA(section, key, "<missing>", value, sizeof value);
-    }
-    return value;
-}
 
 bool KeyExists(const char* path) {
     HKEY key;
