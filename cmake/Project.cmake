@@ -47,6 +47,10 @@ function(tls_add_gtest)
 endfunction()
 
 if(TLS_TARGET STREQUAL "win64")
+  # The end-to-end tests and the demo run twice: on this tree's x86_64
+  # programs and on the shipped 32-bit release set of the win32 preset's tree.
+  set(TLS_WIN32_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH
+      "build tree of the win32 preset, whose 32-bit programs and distribution set the end-to-end tests also run")
   set(TLS_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh --template ${TLS_WINE_TEMPLATE}
