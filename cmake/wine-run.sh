@@ -36,20 +36,25 @@ xvfb() {
 }
 
 # The template, made once under a lock so that parallel tests wait for it.
+# Its windows are unmanaged: with a managed window Wine waits about two
+# seconds for a window manager (there is none under Xvfb) at every hidden
+# top-level window. A template of an earlier layout is made anew.
+template_version="2 unmanaged"
 mkdir -p "$(dirname "$template")"
 (
     flock 9
-    if [ ! -f "$template/.ready" ]; then
+    if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
         mkdir -p "$template"
         echo "wine-run: creating template prefix $template" >&2
         WINEPREFIX="$template" xvfb bash -c '
             "$0" -p10 </dev/null >/dev/null 2>&1
             "$1" wineboot -i >/dev/null 2>&1
+            "$1" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
             if [ -n "$2" ]; then "$1" "$2" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
             "$0" -k' "$WINESERVER" "$WINE" "$seed"
         WINEPREFIX="$template" "$WINESERVER" -w 2>/dev/null
-        touch "$template/.ready"
+        echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
 
