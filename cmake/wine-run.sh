@@ -71,11 +71,22 @@ cleanup() {
 }
 trap 'cleanup; exit 130' INT TERM
 
+# A fresh prefix from the template. The template is about 1.3 GB, nearly all
+# of it Wine's own program files in system32 and syswow64, which nothing
+# changes in place (an installation adds files or deletes them, which only
+# unlinks): those are hard links to the template's, every other file a copy.
+copy_template() {
+    cp -al "$template/." "$1/" || return 1
+    (cd "$template" && find . -type f ! \( \( -path './drive_c/windows/system32/*' -o \
+        -path './drive_c/windows/syswow64/*' \) -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\)' \) \
+        -print0 | xargs -0 -r cp -p --remove-destination --parents -t "$1")
+}
+
 # One run of the program in a fresh copy of the template; its output is
 # also kept in $log.
 attempt() {
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
-    cp -a "$template/." "$prefix/"
+    copy_template "$prefix"
     rm -f "$prefix/.ready"
     export WINEPREFIX="$prefix"
     # TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
