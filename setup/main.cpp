@@ -142,6 +142,10 @@ void OnCreate(HWND hwnd) {
 }
 
 void OnDestroy() {
+    // The mouse was confined to the window when it was created; the
+    // confinement ends with the window on every way out, also when it is
+    // closed before the first click.
+    ClipCursor(nullptr);
     ReleaseCapture();
     if (g_greyBrush) DeleteObject(g_greyBrush);
     if (g_tealBrush) DeleteObject(g_tealBrush);

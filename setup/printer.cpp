@@ -10,6 +10,9 @@ const char kPrinterName[] = "ORVAN Pelora 200/250 PCL";
 
 namespace {
 
+// Longest wait for one window to take the port-setting broadcast.
+constexpr UINT kPortsChangeTimeoutMs = 5000;
+
 // The spooler records take writable texts.
 char g_printerName[] = "ORVAN Pelora 200/250 PCL";
 char g_driverName[] = "ORVAN Pelora 200/250 PCL";
@@ -29,8 +32,6 @@ char g_printerDataType[] = "EMF";
 
 char g_printerPath[MAX_PATH + 16];
 char g_runEntry[kRunEntrySize];
-char g_runOld[kRunValueSize];
-char g_runNew[kRunNewValueSize];
 
 // Deletes a file of the system directory; a missing file is no error.
 void DeleteSystemFile(const char* systemDir, const char* name) {
@@ -39,16 +40,58 @@ void DeleteSystemFile(const char* systemDir, const char* name) {
     OpenFile(g_printerPath, &info, OF_DELETE);
 }
 
+// A locked, zero-filled global block of size bytes; nullptr when there is
+// no memory for it.
+char* NewTextBlock(std::size_t size, HGLOBAL* block) {
+    *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    char* text = *block ? static_cast<char*>(GlobalLock(*block)) : nullptr;
+    if (!text && *block) {
+        GlobalFree(*block);
+        *block = nullptr;
+    }
+    return text;
+}
+
+void FreeTextBlock(HGLOBAL* block) {
+    if (!*block) return;
+    GlobalUnlock(*block);
+    GlobalFree(*block);
+    *block = nullptr;
+}
+
+// The whole run value, however long: the profile function cuts a value to
+// its buffer, so the buffer grows until the value fits. nullptr when it
+// does not fit even the largest buffer.
+const char* ReadRunValue(HGLOBAL* block) {
+    for (std::size_t size = kRunValueSize; size <= kRunValueLimit; size *= 2) {
+        char* text = NewTextBlock(size, block);
+        if (!text) return nullptr;
+        DWORD length = GetProfileStringA("Windows", "run", "", text, static_cast<DWORD>(size));
+        if (length + 1 < size) return text;
+        FreeTextBlock(block);
+    }
+    return nullptr;
+}
+
 // The status program in front of the run line. 0 when the line cannot be
-// read whole, the new value does not fit, or the write is refused.
+// read whole, or the write is refused; a long value is written back whole.
 BOOL UpdateRunLine() {
     if (!BuildRunEntry(g_runEntry, sizeof g_runEntry, g_setup.destShortDir)) return FALSE;
-    DWORD length = GetProfileStringA("Windows", "run", "", g_runOld, sizeof g_runOld);
-    // A value that fills the buffer may have been cut: writing it back would
-    // lose its end.
-    if (length >= sizeof g_runOld - 1) return FALSE;
-    if (!UpdateRunValue(g_runNew, sizeof g_runNew, g_runOld, g_runEntry)) return FALSE;
-    return WriteProfileStringA("Windows", "run", g_runNew);
+    HGLOBAL oldBlock = nullptr;
+    HGLOBAL newBlock = nullptr;
+    BOOL written = FALSE;
+    const char* oldValue = ReadRunValue(&oldBlock);
+    if (oldValue) {
+        std::size_t size = RunNewValueSize(static_cast<std::size_t>(lstrlenA(oldValue)),
+                                           static_cast<std::size_t>(lstrlenA(g_runEntry)));
+        char* newValue = NewTextBlock(size, &newBlock);
+        if (newValue && UpdateRunValue(newValue, size, oldValue, g_runEntry)) {
+            written = WriteProfileStringA("Windows", "run", newValue);
+        }
+    }
+    FreeTextBlock(&newBlock);
+    FreeTextBlock(&oldBlock);
+    return written;
 }
 
 }  // namespace
@@ -121,7 +164,11 @@ BOOL RegisterPrinter() {
     }
     if (!WritePrivateProfileStringA("386Enh", "PeloraLPT", portValue, "system.ini")) return FALSE;
 
-    SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Ports"));
+    // A hung window is skipped, and none is waited for longer than the
+    // bound, so that no other program can stop the installation here.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Ports"), SMTO_ABORTIFHUNG,
+                        kPortsChangeTimeoutMs, &ignored);
 
     DeletePrinterDriverA(nullptr, nullptr, g_driverName);
     DRIVER_INFO_3A driver;

@@ -15,6 +15,9 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kUninstallSubkey[] = "ORVAN Pelora 200/250";
 const char kUninstallName[] = "ORVAN Pelora 200/250 Uninstall Utility";
 
+// Levels of keys below the device key that its removal goes through.
+constexpr int kKeyTreeDepth = 8;
+
 // Reads a value into a buffer of size bytes, NUL-terminated; false when it is
 // missing or does not fit.
 bool ReadValue(HKEY key, const char* name, char* buffer, DWORD size, DWORD* type) {
@@ -45,18 +48,28 @@ bool IsPort(const char* hardwareKey, const char* portName) {
     return found;
 }
 
+// Deletes a key with every key below it. Windows 95 deletes the subkeys
+// with the key; Windows NT refuses a key that still has subkeys, so they
+// go first, deepest first. depth bounds the recursion; a subkey that
+// cannot be deleted ends the walk, and the key then stays.
+bool DeleteKeyTree(HKEY parent, const char* name, int depth) {
+    HKEY key;
+    if (depth < kKeyTreeDepth && RegOpenKeyExA(parent, name, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        char child[256];
+        for (;;) {
+            DWORD length = sizeof child;
+            if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (!DeleteKeyTree(key, child, depth + 1)) break;
+        }
+        RegCloseKey(key);
+    }
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 void RemovePortDevice() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDeviceKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    char name[256];
-    DWORD length = sizeof name;
-    if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        RegDeleteKeyA(key, name);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDeviceKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kDeviceKey, 0);
 }
 
 int FindPortHardwareKey(int portNumber, char* portKey, std::size_t portKeySize) {

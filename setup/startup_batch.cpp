@@ -36,6 +36,17 @@ void CreateBatch(const char* text) {
     _lclose(file);
 }
 
+// Puts "@echo off" and the copy line in front of the byte at offset of the
+// open file; every byte of the file stays, after them.
+void InsertBatchHeader(HFILE file, long offset, bool blankBeforeLineEnd) {
+    if (!BuildBatchHeader(g_batchText, sizeof g_batchText, &g_batchPaths, blankBeforeLineEnd)) return;
+    long fileLength = _llseek(file, 0, FILE_END);
+    if (fileLength < 0) return;
+    BatchFileOps ops = {&file, FileRead, FileWrite};
+    InsertIntoFile(&ops, fileLength, offset, g_batchText, static_cast<std::size_t>(lstrlenA(g_batchText)),
+                   g_batchChunk, sizeof g_batchChunk);
+}
+
 }  // namespace
 
 long FindBatchLine(HFILE file, const char* text, long* lineStart) {
@@ -73,24 +84,27 @@ void WriteStartupBatch() {
     long found = FindBatchLine(file, g_batchPaths.selfDelete, &lineStart);
     if (found < 0) {
         _lclose(file);
-        // The other program's batch file is kept as oldstart.bat. When it
-        // cannot be renamed (an oldstart.bat is already there), it is left
-        // as it is rather than overwritten.
-        if (!MoveFileA(g_batchPaths.batchFile, g_batchPaths.savedFile)) return;
-        if (BuildChainBatch(g_batchText, sizeof g_batchText, &g_batchPaths)) CreateBatch(g_batchText);
+        // The other program's batch file is kept as oldstart.bat and called
+        // from a new one.
+        if (MoveFileA(g_batchPaths.batchFile, g_batchPaths.savedFile)) {
+            if (BuildChainBatch(g_batchText, sizeof g_batchText, &g_batchPaths)) CreateBatch(g_batchText);
+            return;
+        }
+        // It cannot be renamed (an oldstart.bat is already there, and is not
+        // overwritten). Unless the file copies the library already (the
+        // chain file of an earlier installation), the library is still
+        // copied, by two lines in front of the other program's, whose every
+        // byte stays after them.
+        file = OpenFile(g_batchPaths.batchFile, &info, OF_READWRITE);
+        if (file == HFILE_ERROR) return;
+        if (FindBatchLine(file, g_batchPaths.copyLine, nullptr) < 0) InsertBatchHeader(file, 0, false);
+        _lclose(file);
         return;
     }
 
     // The self-deleting line of an earlier installation: the two new lines go
     // in front of it, so that the file still deletes itself after running,
     // and every other byte of the file stays as it was.
-    if (BuildBatchHeader(g_batchText, sizeof g_batchText, &g_batchPaths, true)) {
-        long fileLength = _llseek(file, 0, FILE_END);
-        BatchFileOps ops = {&file, FileRead, FileWrite};
-        if (fileLength >= 0) {
-            InsertIntoFile(&ops, fileLength, lineStart, g_batchText, static_cast<std::size_t>(lstrlenA(g_batchText)),
-                           g_batchChunk, sizeof g_batchChunk);
-        }
-    }
+    InsertBatchHeader(file, lineStart, true);
     _lclose(file);
 }

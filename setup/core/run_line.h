@@ -7,25 +7,30 @@
 // File name of the status program, searched for in the old value.
 constexpr const char kStatusProgramName[] = "PELORASD.EXE";
 
-// Room for the run value read from WIN.INI and for the entry of the status
-// program; a value that fills the read buffer is taken as cut and not
-// written back.
+// First room tried for the run value read from WIN.INI (it grows until the
+// whole value fits), the largest room tried, and the room for the entry of
+// the status program.
 constexpr std::size_t kRunValueSize = 1024;
+constexpr std::size_t kRunValueLimit = 0x100000;
 constexpr std::size_t kRunEntrySize = 280;
-constexpr std::size_t kRunNewValueSize = kRunValueSize + kRunEntrySize + 2;
 
 // entry = installDir + "\" (unless it ends in one) + "PELORASD.EXE", upper
 // case. False when it does not fit.
 bool BuildRunEntry(char* entry, std::size_t size, const char* installDir);
 
+// Room (with the NUL) that UpdateRunValue needs for an old value and an
+// entry of these lengths.
+std::size_t RunNewValueSize(std::size_t oldLength, std::size_t entryLength);
+
 // Builds the new run value from the old one and the upper-case entry, in
-// upper case:
+// upper case. The old value is a list of blank-delimited entries; an entry
+// of the status program is one whose file name (the text after its last
+// backslash or colon) is "PELORASD.EXE" in any case:
 //  - old value empty (or blanks only): the entry alone;
-//  - old value without "PELORASD.EXE": the entry, a blank, the old value;
-//  - old value with "PELORASD.EXE": the earlier entry of the status program
-//    (from the start of its path, the value's start or the character after a
-//    blank, to the end of "PELORASD.EXE") is dropped; the new value is the
-//    entry, then the entries that stood in front of the dropped one (after a
-//    blank), then everything that followed the dropped entry.
+//  - no entry of the status program: the entry, a blank, the old value;
+//  - an entry of the status program: the first such entry is dropped; the
+//    new value is the entry, then the entries that stood in front of the
+//    dropped one (after a blank), then everything that followed the dropped
+//    entry.
 // False (and an empty result) when the result does not fit in size.
 bool UpdateRunValue(char* result, std::size_t size, const char* oldValue, const char* entry);

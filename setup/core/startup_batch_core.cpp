@@ -75,6 +75,7 @@ bool BuildBatchPaths(BatchPaths* p, const char* windowsDir, const char* systemDi
     ok = JoinPath(p->newLibrary, systemDir, "VAZAZUD.TMP") && ok;
     ok = JoinPath(p->installedLibrary, systemDir, "VAZAZUD.DLL") && ok;
     ok = FormatText(p->selfDelete, sizeof p->selfDelete, "del %s", p->batchFile) && ok;
+    ok = FormatText(p->copyLine, sizeof p->copyLine, "copy %s %s", p->newLibrary, p->installedLibrary) && ok;
     std::size_t n = std::strlen(windowsDir);
     bool endsInBackslash = n > 0 && windowsDir[n - 1] == '\\';
     if (endsInBackslash) {

@@ -46,6 +46,8 @@ struct BatchPaths {
     char savedFile[272];     // windowsDir + "oldstart.bat"
     char newLibrary[96];     // systemDir + "VAZAZUD.TMP"
     char installedLibrary[96]; // systemDir + "VAZAZUD.DLL"
+    char copyLine[200];      // "copy " + newLibrary + " " + installedLibrary,
+                             // searched to know a file that copies already
     char selfDelete[280];    // "del " + batchFile, the searched line
     char runSaved[280];      // line that runs oldstart.bat, with CR LF
     char moveBack[560];      // "move /y" line that puts oldstart.bat back

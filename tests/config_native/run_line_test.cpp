@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "run_line.h"
 
@@ -9,7 +11,7 @@ namespace {
 std::string Update(const std::string& oldValue, const char* dir = "C:\\VIREO") {
     char entry[kRunEntrySize];
     EXPECT_TRUE(BuildRunEntry(entry, sizeof entry, dir)) << "entry for " << dir;
-    static char result[kRunNewValueSize];
+    static char result[8192];
     bool ok = UpdateRunValue(result, sizeof result, oldValue.c_str(), entry);
     EXPECT_TRUE(ok) << "update of '" << oldValue << "' failed";
     return result;
@@ -60,6 +62,14 @@ TEST(RunLine, OnlyTheFirstEarlierEntryIsReplaced) {
     EXPECT_EQ(Update("D:\\A\\PELORASD.EXE E:\\B\\PELORASD.EXE"), "C:\\VIREO\\PELORASD.EXE E:\\B\\PELORASD.EXE");
 }
 
+TEST(RunLine, OnlyWholeEntriesNamedPelorasdAreReplaced) {
+    EXPECT_EQ(Update("C:\\X\\MYPELORASD.EXE Y.EXE"), "C:\\VIREO\\PELORASD.EXE C:\\X\\MYPELORASD.EXE Y.EXE");
+    EXPECT_EQ(Update("C:\\A\\PELORASD.EXE.BAK"), "C:\\VIREO\\PELORASD.EXE C:\\A\\PELORASD.EXE.BAK");
+    EXPECT_EQ(Update("x\\mypelorasd.exe d:\\Pelorasd.Exe z.exe"), "C:\\VIREO\\PELORASD.EXE X\\MYPELORASD.EXE Z.EXE");
+    EXPECT_EQ(Update("A.EXE C:PELORASD.EXE B.EXE"), "C:\\VIREO\\PELORASD.EXE A.EXE B.EXE") << "name after a colon";
+    EXPECT_EQ(Update("PELORASD.EXE B.EXE"), "C:\\VIREO\\PELORASD.EXE B.EXE") << "name without a path";
+}
+
 TEST(RunLine, LongValuesKeepTheirEnd) {
     std::string old;
     for (int i = 0; i < 30; ++i) old += "C:\\PROGS\\TOOL" + std::to_string(i) + ".EXE ";
@@ -77,8 +87,11 @@ TEST(RunLine, ResultThatDoesNotFitIsRefusedNotCut) {
     char small[30];
     EXPECT_FALSE(UpdateRunValue(small, sizeof small, "C:\\WINDOWS\\CLOCK.EXE", entry));
     EXPECT_STREQ(small, "");
-    std::string huge(kRunNewValueSize + 10, 'A');
-    static char big[kRunNewValueSize];
-    EXPECT_FALSE(UpdateRunValue(big, sizeof big, huge.c_str(), entry));
-    EXPECT_STREQ(big, "");
+    // The room sized from the old value holds any length; one byte less is
+    // refused, not cut.
+    const std::string huge(5000, 'A');
+    std::vector<char> big(RunNewValueSize(huge.size(), std::strlen(entry)));
+    EXPECT_TRUE(UpdateRunValue(big.data(), big.size(), huge.c_str(), entry));
+    EXPECT_FALSE(UpdateRunValue(big.data(), big.size() - 1, huge.c_str(), entry));
+    EXPECT_STREQ(big.data(), "");
 }

@@ -111,6 +111,7 @@ TEST(BatchPaths, JoinedWithOneBackslashWithAndWithoutTrailingBackslash) {
     EXPECT_STREQ(p.savedFile, "C:\\WINDOWS\\oldstart.bat");
     EXPECT_STREQ(p.newLibrary, "C:\\WINDOWS\\SYSTEM\\VAZAZUD.TMP");
     EXPECT_STREQ(p.installedLibrary, "C:\\WINDOWS\\SYSTEM\\VAZAZUD.DLL");
+    EXPECT_STREQ(p.copyLine, "copy C:\\WINDOWS\\SYSTEM\\VAZAZUD.TMP C:\\WINDOWS\\SYSTEM\\VAZAZUD.DLL");
     EXPECT_STREQ(p.selfDelete, "del C:\\WINDOWS\\winstart.bat");
     EXPECT_STREQ(p.runSaved, "C:\\WINDOWS\\oldstart.bat\r\n");
     EXPECT_STREQ(p.moveBack, "move /y C:\\WINDOWS\\oldstart.bat C:\\WINDOWS\\winstart.bat");

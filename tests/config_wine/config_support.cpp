@@ -56,7 +56,7 @@ void RemoveFile(const std::string& path) {
 }
 
 std::string ProfileString(const char* section, const char* key, const char* file) {
-    char value[2048];
+    static char value[8192];
     if (file) {
         GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, file);
     } else {

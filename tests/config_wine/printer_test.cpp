@@ -195,11 +195,14 @@ TEST_F(Printer, RefusedWinIniWriteMakesRegisterFail) {
     EXPECT_EQ(ProfileString("386Enh", "PeloraLPT", "system.ini"), "1") << "writes done before stay";
 }
 
-TEST_F(Printer, RunValueThatDoesNotFitIsNotCutAndFails) {
-    std::string run(1500, 'X');
+TEST_F(Printer, RunValueOfAnyLengthIsWrittenWholeWithOnlyTheStatusEntryReplaced) {
+    // Over 3000 characters, with an earlier status entry after another program's that merely ends alike.
+    std::string rest;
+    while (rest.size() < 3000) rest += " C:\\TOOLS\\MORE\\PROGRAM" + std::to_string(rest.size()) + ".EXE";
+    const std::string run = "c:\\x\\mypelorasd.exe d:\\old\\pelorasd.exe" + rest;
     ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
-    EXPECT_EQ(RegisterPrinter(), FALSE);
-    EXPECT_EQ(ProfileString("windows", "run"), run) << "the long value is left whole";
+    ASSERT_EQ(RegisterPrinter(), TRUE);
+    EXPECT_EQ(ProfileString("windows", "run"), "C:\\VIREO\\PELORASD.EXE C:\\X\\MYPELORASD.EXE" + rest);
 }
 
 TEST_F(Printer, NoPortChosenFails) {
@@ -277,6 +280,30 @@ TEST_F(Printer, TopLevelWindowsHearThatThePortsChanged) {
     // text that arrived is shown rather than compared.
     std::cout << "[broadcast] text as received under this system: " << broadcastText << std::endl;
     RecordProperty("broadcast_text", broadcastText);
+}
+
+// A hung program: a top-level window whose thread takes no messages for 30 s.
+static HANDLE g_hungMade, g_hungRelease;
+static DWORD WINAPI HungWindowThread(LPVOID) {
+    HWND hwnd = CreateWindowA("Static", "hung", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(g_hungMade);
+    WaitForSingleObject(g_hungRelease, 30000);
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+TEST_F(Printer, HungTopLevelWindowDoesNotHoldUpTheRegistration) {
+    g_hungMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_hungRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, HungWindowThread, nullptr, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(g_hungMade, 10000), WAIT_OBJECT_0) << "the hung window was not made";
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(RegisterPrinter(), TRUE);
+    const DWORD elapsed = GetTickCount() - start;
+    SetEvent(g_hungRelease);
+    WaitForSingleObject(thread, 30000);
+    CloseHandle(thread);
+    EXPECT_LT(elapsed, 15000u) << "the registration waited " << elapsed << " ms for a window that takes no messages";
 }
 
 TEST_F(Printer, ClearPrinterSectionsRemovesTheThreeOldSections) {

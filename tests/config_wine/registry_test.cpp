@@ -128,13 +128,18 @@ TEST_F(PortDevice, MissingLptEnumWritesNothing) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Enum\\LPTENUM")) << "the branch is not created";
 }
 
-TEST_F(PortDevice, RemoveTakesOnlyTheFirstSubkeyAndThenTheKey) {
-    g_setup.selectedPort = 124;
+TEST_F(PortDevice, InstallOnLpt2ThenOnLpt1LeavesOnlyTheLpt1Subkey) {
+    g_setup.selectedPort = 125;
     ASSERT_EQ(RegisterPortDevice(), 1);
-    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kDevice + "\\BIOS&*PNP0400&0D"));
+    // Keys below the port's key, and the key of a further port left behind.
+    SetString(HKEY_LOCAL_MACHINE, kDevice + "\\BIOS&*PNP0400&0E\\LogConfig\\Inner", "Data", "1");
+    SetString(HKEY_LOCAL_MACHINE, kDevice + "\\BIOS&*PNP0400&0F", "Model", "old");
+    g_setup.selectedPort = 124;
     RemovePortDevice();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDevice));
-    RemovePortDevice();  // nothing to remove
+    ASSERT_EQ(RegisterPortDevice(), 1);
+    EXPECT_EQ(SubkeyCount(HKEY_LOCAL_MACHINE, kDevice), 1) << "old port keys are left";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kDevice + "\\BIOS&*PNP0400&0D"));
+    RemovePortDevice();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDevice));
 }
 

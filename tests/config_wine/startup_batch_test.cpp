@@ -68,14 +68,15 @@ TEST_F(StartupBatch, SecondInstallationFindsItsOwnFile) {
     EXPECT_EQ(first, header + "del " + win + "\\winstart.bat");
 }
 
-TEST_F(StartupBatch, ExistingOldstartIsNeverOverwritten) {
-    const std::string other = "C:\\TOOLS\\PREP.EXE\r\n";
+TEST_F(StartupBatch, ExistingOldstartIsNeverOverwrittenAndTheCopyGoesInFront) {
+    const std::string other = "C:\\TOOLS\\PREP.EXE\r\nrem last line without line end";
     const std::string older = "C:\\TOOLS\\OLDER.EXE\r\n";
     ASSERT_TRUE(WriteBytes(batch, other));
     ASSERT_TRUE(WriteBytes(saved, older));
     WriteStartupBatch();
     EXPECT_EQ(ReadBytes(saved), older);
-    EXPECT_EQ(ReadBytes(batch), other) << "a file that cannot be saved is left as it is";
+    EXPECT_EQ(ReadBytes(batch), "@echo off\r\n" + copyLine + "\r\n" + other)
+        << "the other program's file follows the two new lines";
 }
 
 TEST_F(StartupBatch, FindBatchLineCountsBytesOfAnOpenFile) {

@@ -164,6 +164,29 @@ TEST_F(Start, TheWelcomeScreenHoldsTheMouseAndStartingFreesIt) {
     EXPECT_EQ(GetCapture(), nullptr) << "the ended installer holds no capture";
 }
 
+TEST(StartHidden, AltF4BeforeTheFirstClickEndsTheConfinementOfTheMouse) {
+    // Shown, the window would become the foreground window, which ends the
+    // confinement under Wine; hidden, it keeps it until the window goes.
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterSetupClass(instance) && InitSetupInstance(instance, SW_HIDE));
+    RECT window, clip, desk;
+    GetWindowRect(g_setup.hMainWnd, &window);
+    GetWindowRect(GetDesktopWindow(), &desk);
+    ASSERT_TRUE(GetClipCursor(&clip) && EqualRect(&clip, &window)) << "not confined: " << clip.left << "," << clip.top;
+    // Alt+F4 as the keyboard gives it, then the program's own message loop.
+    PostMessageA(g_setup.hMainWnd, WM_SYSKEYDOWN, VK_MENU, 0x20380001);
+    PostMessageA(g_setup.hMainWnd, WM_SYSKEYDOWN, VK_F4, 0x203E0001);
+    MSG msg{};
+    for (DWORD start = GetTickCount(); msg.message != WM_QUIT && GetTickCount() - start < 10000;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT)) << "Alt+F4 did not end the program";
+    EXPECT_EQ(g_standIns.previousVersion, 0) << "the installation started";
+    GetClipCursor(&clip);
+    EXPECT_TRUE(EqualRect(&clip, &desk)) << "still confined to " << clip.left << "," << clip.top << "," << clip.right;
+}
+
 TEST(StartConfig, VersionSuffixComesFromPeloraSdIniBesideTheProgram) {
     char temp[MAX_PATH];
     ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
