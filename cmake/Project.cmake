@@ -53,7 +53,8 @@ if(TLS_TARGET STREQUAL "win64")
       "build tree of the win32 preset, whose 32-bit programs and distribution set the end-to-end tests also run")
   # The 32-bit programs run through Wine's WoW64 and, where the kernel runs
   # no 32-bit ELF programs, its 32-bit loader under qemu: their tests' time
-  # limits are this share of the x86_64 runs' (the one place this is set).
+  # limits, and the bounds of the robot's waits in them, are this share of
+  # the x86_64 runs' (the one place this is set).
   set(TLS_WIN32_TIMEOUT_PERCENT 150)
   set(TLS_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
   set(CMAKE_CROSSCOMPILING_EMULATOR
@@ -102,5 +103,5 @@ function(tls_add_test_on_both_builds name timeout)
   add_test(NAME ${name}.win32 COMMAND ${ARGN})
   math(EXPR timeout32 "${timeout} * ${TLS_WIN32_TIMEOUT_PERCENT} / 100")
   set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} LABELS "wine;win32"
-    ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
+    ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_TIMEOUT_PERCENT=${TLS_WIN32_TIMEOUT_PERCENT};TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
 endfunction()

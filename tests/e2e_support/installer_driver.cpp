@@ -47,10 +47,11 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
     std::set<HWND> answered;
     std::size_t destinationsTyped = 0;
     const DWORD start = GetTickCount();
+    const DWORD installBound = robot::ScaledBound(kInstallBound);
     while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
         run->foreign.Look(r.Pid());
-        if (GetTickCount() - start > kInstallBound) {
-            return ::testing::AssertionFailure() << "installer still running after " << kInstallBound / 1000
+        if (GetTickCount() - start > installBound) {
+            return ::testing::AssertionFailure() << "installer still running after " << installBound / 1000
                                                  << " s:\n" << robot::DescribeScreen() << "\n" << r.TranscriptText();
         }
         for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {

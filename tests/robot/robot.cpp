@@ -1,6 +1,7 @@
 // The GUI robot. Every action is a posted message or a cross-process read;
 // every wait polls the screen with a bound and, on timeout, describes it.
 #include "robot.h"
+#include "under_test.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -628,6 +629,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
 
 ::testing::AssertionResult Robot::WaitAnyWindow(const std::vector<WindowQuery>& queries, DWORD timeoutMs,
                                                 std::size_t* which, HWND* found) {
+    timeoutMs = ScaledBound(timeoutMs);
     bool anyProcess = false;
     for (const WindowQuery& q : queries) anyProcess = anyProcess || q.anyProcess;
     DWORD start = GetTickCount();
@@ -680,6 +682,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
 }
 
 ::testing::AssertionResult Robot::WaitGone(HWND hwnd, DWORD timeoutMs) {
+    timeoutMs = ScaledBound(timeoutMs);
     DWORD start = GetTickCount();
     while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
         if (GetTickCount() - start >= timeoutMs) {
@@ -695,6 +698,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
 }
 
 ::testing::AssertionResult Robot::WaitNoWindow(const WindowQuery& query, DWORD timeoutMs) {
+    timeoutMs = ScaledBound(timeoutMs);
     DWORD start = GetTickCount();
     for (;;) {
         bool any = false;
@@ -712,6 +716,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
 
 ::testing::AssertionResult Robot::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!process_) return ::testing::AssertionFailure() << "no program started";
+    timeoutMs = ScaledBound(timeoutMs);
     if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
         return ::testing::AssertionFailure() << "waited " << timeoutMs << " ms for " << exe_ << " (pid " << pid_
                                              << ") to end; it still runs, showing:\n"

@@ -100,6 +100,12 @@ std::string DistManifest() {
     return DistDir() + "\\manifest.txt";
 }
 
+DWORD ScaledBound(DWORD ms) {
+    const long percent = std::strtol(Env("TLS_TIMEOUT_PERCENT").c_str(), nullptr, 10);
+    if (percent <= 100 || percent > 1000) return ms;
+    return static_cast<DWORD>(static_cast<unsigned long long>(ms) * static_cast<unsigned long long>(percent) / 100);
+}
+
 REGSAM ProgramRegView() {
     return Testing32Bit() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
