@@ -10,7 +10,13 @@
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...);
 
 // Removes, translates and dispatches every waiting message; never waits.
+// Keyboard messages of g_modelessDialog go through the dialog manager.
 int PumpMessages();
+
+// The modeless dialog whose keys (Escape, Enter) PumpMessages lets the dialog
+// manager turn into its commands, or null; the progress dialog sets it for
+// as long as it exists.
+extern HWND g_modelessDialog;
 
 // Waits `milliseconds`, draining the queue meanwhile; safe across the wrap of
 // the tick counter.

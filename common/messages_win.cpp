@@ -9,6 +9,7 @@
 
 char g_statusDialogTitle[64];
 HINSTANCE g_statusDialogInstance;
+HWND g_modelessDialog;
 
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...) {
     char text[kMessageTextChars + 1];
@@ -25,6 +26,10 @@ int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UI
 int PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (g_modelessDialog && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+            IsDialogMessageA(g_modelessDialog, &msg)) {
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

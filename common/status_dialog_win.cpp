@@ -52,6 +52,8 @@ TLS_EXPORT INT_PTR CALLBACK StatusDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         CentreWindow(hwnd);
         if (g_whiteBrush) DeleteObject(g_whiteBrush);
         g_whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
+        // Escape and Enter reach the dialog while a step drains the queue.
+        g_modelessDialog = hwnd;
         return TRUE;
 
     case WM_SHOWWINDOW:
@@ -86,6 +88,7 @@ TLS_EXPORT INT_PTR CALLBACK StatusDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     }
 
     case WM_DESTROY:
+        if (g_modelessDialog == hwnd) g_modelessDialog = nullptr;
         if (g_whiteBrush) {
             DeleteObject(g_whiteBrush);
             g_whiteBrush = nullptr;

@@ -27,16 +27,19 @@ void EndInstallation() {
     if (g_setup.hMainWnd && IsWindow(g_setup.hMainWnd)) DestroyWindow(g_setup.hMainWnd);
 }
 
+void DestroyStatusDialog() {
+    if (g_setup.hStatusDlg && IsWindow(g_setup.hStatusDlg)) DestroyWindow(g_setup.hStatusDlg);
+    g_setup.hStatusDlg = nullptr;
+}
+
+// The progress dialog goes first: its bar's window procedure lies in the
+// library.
 void UnloadPercentLibrary() {
+    DestroyStatusDialog();
     if (g_percentLibrary) {
         FreeLibrary(g_percentLibrary);
         g_percentLibrary = nullptr;
     }
-}
-
-void DestroyStatusDialog() {
-    if (g_setup.hStatusDlg && IsWindow(g_setup.hStatusDlg)) DestroyWindow(g_setup.hStatusDlg);
-    g_setup.hStatusDlg = nullptr;
 }
 
 // Windows version as major * 256 + minor, read from the system itself.
@@ -264,7 +267,6 @@ void RunInstallation(HWND hwnd) {
     if (!ChooseDestination(hwnd, windowsLetter)) {
         ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
         RefreshMain();
-        DestroyStatusDialog();
         UnloadPercentLibrary();
         EndInstallation();
         return;
@@ -278,7 +280,6 @@ void RunInstallation(HWND hwnd) {
                         static_cast<int>(static_cast<unsigned char>(windowsLetter)), freeKb, kWindowsDriveSpaceKb,
                         kVireo);
             RefreshMain();
-            DestroyStatusDialog();
             UnloadPercentLibrary();
             EndInstallation();
             return;

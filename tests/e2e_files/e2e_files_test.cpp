@@ -132,6 +132,7 @@ struct InstallRun {
     int cancelQuestions = 0;
     std::vector<SeenDialog> transcript;
     std::string statusLine1;  // the progress dialog's first line when the first prompt came
+    DWORD exitCode = 99;
 };
 
 // Runs tlsetup from the first diskette to its end, accepting the defaults
@@ -192,6 +193,7 @@ struct InstallRun {
         }
     }
     run->transcript = r.Transcript();
+    GetExitCodeProcess(r.Process(), &run->exitCode);
     return ::testing::AssertionSuccess();
 }
 
@@ -376,6 +378,7 @@ TEST_F(FileInstall, CancelInTheProgressDialogStopsBeforeTheNextFile) {
         return typed ? r.Click(w.hwnd, IDOK) : typed;
     };
     ASSERT_TRUE(RunInstaller(answers, &run));
+    EXPECT_EQ(run.exitCode, 0u) << "the installer ends cleanly after the stop";
     EXPECT_EQ(run.diskPrompts.size(), 1u);
     EXPECT_EQ(run.cancelQuestions, 0) << "the copy step itself asks nothing more";
     bool notInstalled = false;

@@ -544,7 +544,8 @@ TEST_F(Shell, CancelAsksTheQuestionAndOnlyYesDisablesCancel) {
     ShowWindow(dlg, SW_SHOW);
     {
         BoxAnswerer answerer({IDNO});
-        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);  // Escape, read by a step's drain
+        PumpMessages();
         const std::vector<SeenBox>& seen = answerer.Seen();
         ASSERT_EQ(seen.size(), 1u) << SeenList(seen);
         EXPECT_EQ(seen[0].caption, "ORVAN Vireo Setup");
@@ -554,8 +555,9 @@ TEST_F(Shell, CancelAsksTheQuestionAndOnlyYesDisablesCancel) {
     }
     {
         BoxAnswerer answerer({IDYES});
-        // Escape and Enter arrive as commands 2 and 1.
-        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+        // Enter presses the default button, Cancel.
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0x00010001);
+        PumpMessages();
         const std::vector<SeenBox>& seen = answerer.Seen();
         ASSERT_EQ(seen.size(), 1u) << SeenList(seen);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDCANCEL))) << "Yes disables Cancel";
