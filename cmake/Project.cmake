@@ -51,16 +51,23 @@ if(TLS_TARGET STREQUAL "win64")
   # programs and on the shipped 32-bit release set of the win32 preset's tree.
   set(TLS_WIN32_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH
       "build tree of the win32 preset, whose 32-bit programs and distribution set the end-to-end tests also run")
+  # The 32-bit programs run through Wine's WoW64 and, where the kernel runs
+  # no 32-bit ELF programs, its 32-bit loader under qemu: their tests' time
+  # limits are this share of the x86_64 runs' (the one place this is set).
+  set(TLS_WIN32_TIMEOUT_PERCENT 150)
   set(TLS_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh --template ${TLS_WINE_TEMPLATE}
       --seed ${CMAKE_BINARY_DIR}/bin/seed_machine.exe --)
 endif()
 
-# tls_add_wine_tests(target [TIMEOUT s]): one ctest entry per TEST() of a
-# GoogleTest program, each in a Wine prefix and display of its own.
+# tls_add_wine_tests(target [TIMEOUT s] [BOTH_BUILDS]): one ctest entry per
+# TEST() of a GoogleTest program, each in a Wine prefix and display of its own.
+# BOTH_BUILDS (the end-to-end tests): every TEST() runs twice, as NAME.win64
+# on this tree's x86_64 programs and as NAME.win32 on the shipped 32-bit
+# release set of TLS_WIN32_BUILD_DIR (labels win64 and win32).
 function(tls_add_wine_tests target)
-  cmake_parse_arguments(arg "" "TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(arg "BOTH_BUILDS" "TIMEOUT" "" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 240)
   endif()
@@ -76,7 +83,24 @@ function(tls_add_wine_tests target)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${abs})
   endforeach()
   foreach(name ${names})
-    add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name})
-    set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS wine)
+    if(arg_BOTH_BUILDS)
+      tls_add_test_on_both_builds(${target}.${name} ${arg_TIMEOUT} ${target} --gtest_filter=${name})
+    else()
+      add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name})
+      set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS wine)
+    endif()
   endforeach()
+endfunction()
+
+# tls_add_test_on_both_builds(name timeout command...): the test NAME.win64 on
+# this tree's programs and NAME.win32 on the 32-bit release set; the test
+# programs learn which from TLS_UNDER_TEST* (tests/robot/under_test.h).
+function(tls_add_test_on_both_builds name timeout)
+  add_test(NAME ${name}.win64 COMMAND ${ARGN})
+  set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${timeout} LABELS "wine;win64"
+    ENVIRONMENT "TLS_UNDER_TEST=win64")
+  add_test(NAME ${name}.win32 COMMAND ${ARGN})
+  math(EXPR timeout32 "${timeout} * ${TLS_WIN32_TIMEOUT_PERCENT} / 100")
+  set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} LABELS "wine;win32"
+    ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
 endfunction()

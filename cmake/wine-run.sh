@@ -36,20 +36,25 @@ xvfb() {
 }
 
 # The template, made once under a lock so that parallel tests wait for it.
+# Its windows are unmanaged: with a managed window Wine waits about two
+# seconds for a window manager (there is none under Xvfb) at every hidden
+# top-level window. A template of an earlier layout is made anew.
+template_version="2 unmanaged"
 mkdir -p "$(dirname "$template")"
 (
     flock 9
-    if [ ! -f "$template/.ready" ]; then
+    if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
         mkdir -p "$template"
         echo "wine-run: creating template prefix $template" >&2
         WINEPREFIX="$template" xvfb bash -c '
             "$0" -p10 </dev/null >/dev/null 2>&1
             "$1" wineboot -i >/dev/null 2>&1
+            "$1" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
             if [ -n "$2" ]; then "$1" "$2" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
             "$0" -k' "$WINESERVER" "$WINE" "$seed"
         WINEPREFIX="$template" "$WINESERVER" -w 2>/dev/null
-        touch "$template/.ready"
+        echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
 
@@ -66,11 +71,22 @@ cleanup() {
 }
 trap 'cleanup; exit 130' INT TERM
 
+# A fresh prefix from the template. The template is about 1.3 GB, nearly all
+# of it Wine's own program files in system32 and syswow64, which nothing
+# changes in place (an installation adds files or deletes them, which only
+# unlinks): those are hard links to the template's, every other file a copy.
+copy_template() {
+    cp -al "$template/." "$1/" || return 1
+    (cd "$template" && find . -type f ! \( \( -path './drive_c/windows/system32/*' -o \
+        -path './drive_c/windows/syswow64/*' \) -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\)' \) \
+        -print0 | xargs -0 -r cp -p --remove-destination --parents -t "$1")
+}
+
 # One run of the program in a fresh copy of the template; its output is
 # also kept in $log.
 attempt() {
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
-    cp -a "$template/." "$prefix/"
+    copy_template "$prefix"
     rm -f "$prefix/.ready"
     export WINEPREFIX="$prefix"
     # TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.

@@ -122,8 +122,15 @@ int RegisterPortDevice() {
 void WriteUninstallEntry() {
     char command[300];
     if (!BuildUninstallCommand(command, sizeof command, g_setup.destShortDir)) return;
+    // The list of installed software is created when the machine lacks it:
+    // a 32-bit program on 64-bit Windows sees it under Wow6432Node, which a
+    // machine may not have yet, and without an entry the package could not
+    // be removed from the list.
     HKEY list;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ALL_ACCESS, &list) != ERROR_SUCCESS) return;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &list, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
     HKEY entry;
     if (RegCreateKeyExA(list, kUninstallSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr) !=
         ERROR_SUCCESS) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "clearable_dir.h"
 #include "script_engine.h"
 #include "szdd.h"
 #include "textutil.h"
@@ -229,6 +230,47 @@ int CheckScriptText(const char* path) {
     return result;
 }
 
+// The number of the line on which [Dirs] entry `position` stands: the first
+// line after which the engine's reading of the text holds that entry. 0 when
+// none does. Leaves the engine's tables holding that part of the script.
+int DirEntryLine(const char* path, std::uint32_t position) {
+    std::uint8_t* text = nullptr;
+    std::size_t size = 0;
+    if (!ReadWholeFile(path, &text, &size)) return 0;
+    if (size > kScriptTextSize) size = kScriptTextSize;
+    char* part = static_cast<char*>(std::malloc(size + 1));
+    int found = 0;
+    int lineNo = 0;
+    for (std::size_t i = 0; part && i <= size && !found; ++i) {
+        if (i < size && text[i] != '\n') continue;
+        ++lineNo;
+        std::size_t length = i < size ? i + 1 : size;
+        std::memcpy(part, text, length);
+        part[length] = '\0';
+        ScriptParseText(part);
+        if (g_setupScript.dirCount > position) found = lineNo;
+    }
+    std::free(part);
+    std::free(text);
+    return found;
+}
+
+// The uninstaller empties the directory of [Dirs] entry 1 and passes over
+// one that could be anything but a subdirectory of the installation
+// directory (the Windows directory, the installation directory, a path
+// elsewhere): such a script is refused.
+int CheckClearedDir(const char* path) {
+    if (ScriptQuery(kOpDirCount, 0, nullptr) < 2) return kDistOk;
+    char entry[kScriptBufferSize] = "";
+    ScriptQuery(kOpDirName, 1, entry);
+    if (IsClearableDirText(entry)) return kDistOk;
+    std::fprintf(stderr,
+                 "mkdist: %s line %d: [Dirs] entry \"%s\" is the directory that the uninstaller empties; it must "
+                 "name a subdirectory of the installation directory\n",
+                 path, DirEntryLine(path, 1), entry);
+    return kDistBadScript;
+}
+
 // Plans the files of one reading of the script (one hopper capacity).
 int PlanRecords(const DistConfig& config, std::uint32_t hopper, bool required) {
     g_scriptHopperCapacity = hopper;
@@ -420,6 +462,8 @@ int BuildDistribution(const DistConfig& config) {
         std::fprintf(stderr, "mkdist: %s names no [Disks]\n", config.scriptPath);
         return kDistBadScript;
     }
+    result = CheckClearedDir(config.scriptPath);
+    if (result != kDistOk) return result;
     const std::uint16_t firstDisk = g_setupScript.disks[0].number;
     char firstDir[32];
     FormatText(firstDir, sizeof firstDir, "DISK%u", firstDisk);

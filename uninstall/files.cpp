@@ -2,6 +2,7 @@
 // script, under the progress dialog 500.
 #include <windows.h>
 
+#include "clearable_dir.h"
 #include "desetup.h"
 #include "desetup_core.h"
 #include "resource.h"
@@ -25,6 +26,30 @@ void SetLineId(HWND dlg, int control, UINT id) {
 // when that does not fit.
 bool InstallDirWithBackslash(char* path, std::size_t size) {
     return CopyText(path, size, g_desetup.installDir) && AppendBackslash(path, size);
+}
+
+// The full, long form of path, so that directories written differently
+// (short names, "." parts, "/") compare equal; false when it does not fit.
+bool FullLongPath(const char* path, char* out, DWORD size) {
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+    if (n == 0 || n >= sizeof full) return false;
+    n = GetLongPathNameA(full, out, size);
+    if (n > 0 && n < size) return true;
+    return CopyText(out, size, full);  // a path that does not exist stays as it is
+}
+
+// True when dir is none of the Windows directory, the system directory, a
+// drive root and the installation directory. A directory whose full form
+// cannot be had is not cleared.
+bool MayClear(const char* dir) {
+    char install[MAX_PATH];
+    char path[MAX_PATH], windows[MAX_PATH], system[MAX_PATH], installFull[MAX_PATH];
+    return InstallDirWithBackslash(install, sizeof install) && FullLongPath(dir, path, sizeof path) &&
+           FullLongPath(g_desetup.windowsDir, windows, sizeof windows) &&
+           FullLongPath(g_desetup.systemDir, system, sizeof system) &&
+           FullLongPath(install, installFull, sizeof installFull) &&
+           IsClearableDirPath(path, windows, system, installFull);
 }
 
 }  // namespace
@@ -66,15 +91,18 @@ int RemovePackageFiles(HWND dlg) {
     WaitTicks(1000);
 
     // Users keep their own files in the package's first directory; it is
-    // emptied so that it can be removed. Only a script that names such a
-    // directory has one to empty: without [Dirs] entry 1 the installation
-    // directory itself would be cleared.
+    // emptied so that it can be removed. Only a real subdirectory of the
+    // installation directory is emptied: without [Dirs] entry 1, or with an
+    // entry such as "WINDOWS", ".", "..\X" or "C:\X" (with an installation
+    // at a drive's root too), the installation directory, the Windows
+    // directory or any other would be cleared.
     if (ScriptQuery(kOpDirCount, 0, nullptr) >= 2) {
         char entry[kScriptBufferSize] = "";
         ScriptQuery(kOpDirName, 1, entry);
-        if (entry[0]) {
-            char dir[MAX_PATH];
-            if (InstallDirWithBackslash(dir, sizeof dir) && AppendText(dir, entry)) ClearDirectory(dir);
+        char dir[MAX_PATH];
+        if (IsClearableDirText(entry) && InstallDirWithBackslash(dir, sizeof dir) && AppendText(dir, entry) &&
+            MayClear(dir)) {
+            ClearDirectory(dir);
         }
     }
 

@@ -65,6 +65,17 @@ HGLOBAL ReadWholeFile(const char* path, char** text, long* length) {
     return block;
 }
 
+// Replaces the contents of path with length bytes of data; true only when
+// the file opened, every byte was written and the file closed.
+bool WriteWholeFile(const char* path, const char* data, long length) {
+    OFSTRUCT of{};
+    HFILE file = OpenFile(path, &of, OF_CREATE | OF_WRITE);
+    if (file == HFILE_ERROR) return false;
+    long written = _hwrite(file, data, length);
+    bool closed = _lclose(file) != HFILE_ERROR;
+    return written == length && closed;
+}
+
 void FreeBlock(HGLOBAL block) {
     if (!block) return;
     GlobalUnlock(block);
@@ -117,18 +128,20 @@ int RestoreSystemIni() {
     }
     std::size_t outLength = RewriteSystemIniText(in, static_cast<std::size_t>(inLength), out, capacity);
     int result = 0;
+    bool keepTemp = false;
     if (outLength != kRewriteTooSmall) {
-        OFSTRUCT of{};
-        HFILE file = OpenFile(systemIni, &of, OF_CREATE | OF_WRITE);
-        if (file != HFILE_ERROR) {
-            _hwrite(file, out, static_cast<long>(outLength));
-            _lclose(file);
+        if (WriteWholeFile(systemIni, out, static_cast<long>(outLength))) {
             result = 1;
+        } else {
+            // A failed or short write may have left SYSTEM.INI cut short: it
+            // gets the bytes of the temporary copy back. Should even that
+            // fail, the copy stays in the Windows directory.
+            keepTemp = !WriteWholeFile(systemIni, in, inLength);
         }
     }
     FreeBlock(outBlock);
     FreeBlock(inBlock);
-    DeleteFileA(temp);
+    if (!keepTemp) DeleteFileA(temp);
     return result;
 }
 

@@ -141,6 +141,9 @@ TEST_F(PortDevice, RemoveTakesOnlyTheFirstSubkeyAndThenTheKey) {
 TEST(UninstallEntry, RootDestinationGivesRootCommandAndSizesWithoutNul) {
     ResetSetupState();
     lstrcpyA(g_setup.destShortDir, "C:\\");
+    // A machine without the list of installed software (as a 32-bit program
+    // on 64-bit Windows may find it) gets the list with the entry.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
     WriteUninstallEntry();
     const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
     ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;

@@ -12,7 +12,7 @@
 
 #include "dde_test_support.h"
 #include "installer_driver.h"
-#include "package_dist.h"
+#include "under_test.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ struct RegValue {
 RegValue ReadValue(const std::string& path, const char* name) {
     RegValue v;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | robot::ProgramRegView(), &key) != ERROR_SUCCESS) return v;
     char data[512];
     DWORD size = sizeof data;
     if (RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
@@ -74,7 +74,7 @@ TEST(ConfigurationEndToEnd, Lpt2InstallWritesEveryLineAndKey) {
     InstallAnswers answers;
     answers.port = 125;  // LPT2
     InstallRun run;
-    ASSERT_TRUE(e2e::RunInstaller(TLS_DIST_DISK1, answers, &run));
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), answers, &run));
     EXPECT_EQ(run.exitCode, 0u) << run.transcriptText;
 
     // SYSTEM.INI and WIN.INI lines.
@@ -136,7 +136,7 @@ TEST(ConfigurationEndToEnd, EarlierWinstartBatIsKeptAsOldstartBat) {
     WriteBytes(win + "\\winstart.bat", other);
 
     InstallRun run;
-    ASSERT_TRUE(e2e::RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &run));
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), InstallAnswers(), &run));
     EXPECT_EQ(run.exitCode, 0u) << run.transcriptText;
     EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "1");
     EXPECT_EQ(e2e::ReadFileBytes(win + "\\oldstart.bat"), other) << "the other program's file, byte for byte";
@@ -152,7 +152,7 @@ TEST(ConfigurationEndToEnd, RefusedGroupEndsWith1010AndStillWritesTheUninstallEn
     ASSERT_TRUE(progman.Start("--nack CreateGroup", &why)) << why;
 
     InstallRun run;
-    ASSERT_TRUE(e2e::RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &run));
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), InstallAnswers(), &run));
     EXPECT_EQ(run.exitCode, 0u) << run.transcriptText;
     EXPECT_EQ(run.BoxesWith("Send WM_DDE_EXECUTE message fail !").size(), 1u) << run.transcriptText;
     std::vector<robot::SeenDialog> ending = run.BoxesWith("could not add Vireo to the Program Manager");

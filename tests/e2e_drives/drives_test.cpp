@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "installer_driver.h"
-#include "package_dist.h"
+#include "under_test.h"
 
 TEST(Drives, TooSmallOtherDriveIsRefusedThenALargerOneTakesTheInstallation) {
     ULARGE_INTEGER freeD{};
@@ -20,7 +20,7 @@ TEST(Drives, TooSmallOtherDriveIsRefusedThenALargerOneTakesTheInstallation) {
     e2e::InstallAnswers answers;
     answers.destinations = {"D:\\VIREO", "E:\\VIREO"};
     e2e::InstallRun run;
-    ASSERT_TRUE(e2e::RunInstaller(TLS_DIST_DISK1, answers, &run));
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), answers, &run));
     EXPECT_EQ(run.exitCode, 0u) << run.transcriptText;
 
     std::vector<robot::SeenDialog> full = run.BoxesWith("of free disk space");

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "file_paths.h"
-#include "package_dist.h"
+#include "under_test.h"
 #include "robot.h"
 #include "script_engine.h"
 #include "textutil.h"
@@ -92,7 +92,7 @@ std::string NormalPath(std::string path) {
 // The manifest: path on the set (DISKn\...) to the host file it was made from.
 std::map<std::string, std::string> ReadManifest() {
     std::map<std::string, std::string> originals;
-    std::string text = ReadBytes(TLS_DIST_MANIFEST);
+    std::string text = ReadBytes(robot::DistManifest());
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -115,7 +115,7 @@ std::map<std::string, std::string> ReadManifest() {
 ::testing::AssertionResult TypeSecondDiskette(Robot& r, const robot::WindowInfo& w) {
     HWND edit = w.Control(kDiskEdit)->hwnd;
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    return r.Type(edit, Upper(TLS_DIST_DISK2));
+    return r.Type(edit, Upper(robot::DistDisk2()));
 }
 
 // What the test does at each prompt of the installer.
@@ -138,7 +138,7 @@ struct InstallRun {
 // and answering the prompts as `answers` says.
 ::testing::AssertionResult RunInstaller(const Answers& answers, InstallRun* run) {
     Robot r;
-    ::testing::AssertionResult started = r.Start(std::string(TLS_DIST_DISK1) + "\\TLSETUP.EXE", "", TLS_DIST_DISK1);
+    ::testing::AssertionResult started = r.Start(robot::DistDisk1() + "\\TLSETUP.EXE", "", robot::DistDisk1());
     if (!started) return started;
     HWND main = nullptr;
     ::testing::AssertionResult shown = r.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main);
@@ -199,9 +199,9 @@ class FileInstall : public ::testing::Test {
 protected:
     void SetUp() override {
         originals_ = ReadManifest();
-        ASSERT_FALSE(originals_.empty()) << "no manifest at " << TLS_DIST_MANIFEST;
+        ASSERT_FALSE(originals_.empty()) << "no manifest at " << robot::DistManifest();
         char script[kScriptBufferSize];
-        ASSERT_TRUE(CopyText(script, (std::string(TLS_DIST_DISK1) + "\\TLSETUP.INF").c_str()));
+        ASSERT_TRUE(CopyText(script, (robot::DistDisk1() + "\\TLSETUP.INF").c_str()));
         ASSERT_EQ(ScriptQuery(kOpLoad, 0, script), 0u) << script;
         ASSERT_FALSE(Exists(kInstallDir)) << "the machine starts without the package";
         windowsDir_ = WindowsDir();

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "package_dist.h"
+#include "under_test.h"
 #include "installer_driver.h"
 #include "robot.h"
 
@@ -49,8 +49,8 @@ std::string OfferDisk() {
     if (disk.empty()) {
         std::string dir = robot::MakeTempDir("offer");
         disk = dir + "DISK1";
-        EXPECT_TRUE(e2e::CopyTree(TLS_DIST_DISK1, disk)) << "copying " << TLS_DIST_DISK1;
-        EXPECT_TRUE(CopyFileA((robot::BinDir() + "tlsetup_offer.exe").c_str(), (disk + "\\TLSETUP.EXE").c_str(),
+        EXPECT_TRUE(e2e::CopyTree(robot::DistDisk1(), disk)) << "copying " << robot::DistDisk1();
+        EXPECT_TRUE(CopyFileA((robot::ProgramsDir() + "tlsetup_offer.exe").c_str(), (disk + "\\TLSETUP.EXE").c_str(),
                               FALSE))
             << "placing the variant on " << disk;
     }
@@ -84,7 +84,7 @@ int CountPrinters(const char* name) {
 
 int CountSubkeys(const char* path) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | robot::ProgramRegView(), &key) != ERROR_SUCCESS) return -1;
     DWORD subkeys = 0;
     RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                      nullptr);
@@ -116,7 +116,7 @@ protected:
     // A first installation with the shipped installer from the diskettes.
     void InstallFirst() {
         InstallRun first;
-        ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &first));
+        ASSERT_TRUE(RunInstaller(robot::DistDisk1(), InstallAnswers(), &first));
         ASSERT_EQ(first.exitCode, 0u) << first.transcriptText;
         ASSERT_TRUE(first.offerTexts.empty()) << "nothing to remove on a fresh machine";
         ASSERT_TRUE(Exists(Installed("TLDELET.EXE"))) << first.transcriptText;
@@ -196,7 +196,7 @@ TEST_F(Lifecycle, ShippedInstallerInstallsOverTheFirstWithoutDoubling) {
     if (HasFatalFailure()) return;
     const int shortcuts = CountShortcuts();
     InstallRun second;
-    ASSERT_TRUE(RunInstaller(TLS_DIST_DISK1, InstallAnswers(), &second));
+    ASSERT_TRUE(RunInstaller(robot::DistDisk1(), InstallAnswers(), &second));
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_TRUE(second.offerTexts.empty()) << "the shipped installer never offers the removal";
     EXPECT_EQ(CountPrinters(kPrinterName), 1) << "printers named " << kPrinterName;

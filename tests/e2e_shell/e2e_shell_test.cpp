@@ -12,6 +12,7 @@
 
 #include "machine_state.h"
 #include "robot.h"
+#include "under_test.h"
 
 namespace {
 
@@ -77,9 +78,9 @@ protected:
 
     // Puts the installer's files beside it.
     void Prepare(bool withLibrary = true, bool withScript = true) {
-        ASSERT_TRUE(robot::CopyInto(robot::BinDir() + "tlsetup.exe", dir_)) << "copying tlsetup.exe to " << dir_;
+        ASSERT_TRUE(robot::CopyInto(robot::ProgramsDir() + "tlsetup.exe", dir_)) << "copying tlsetup.exe to " << dir_;
         if (withLibrary) {
-            ASSERT_TRUE(robot::CopyInto(robot::BinDir() + "ZEROZ32.DLL", dir_)) << "copying ZEROZ32.DLL to " << dir_;
+            ASSERT_TRUE(robot::CopyInto(robot::ProgramsDir() + "ZEROZ32.DLL", dir_)) << "copying ZEROZ32.DLL to " << dir_;
         }
         if (withScript) {
             ASSERT_TRUE(WriteTextFile(dir_ + "TLSETUP.INF", kSmallScript));

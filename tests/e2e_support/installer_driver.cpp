@@ -1,6 +1,6 @@
 #include "installer_driver.h"
 
-#include "package_dist.h"
+#include "under_test.h"
 
 namespace e2e {
 
@@ -41,7 +41,7 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
     if (!ok) return ok;
     ok = r.ClickClient(main, 100, 100);
     if (!ok) return ok;
-    std::string disk2 = answers.secondDisk.empty() ? std::string(TLS_DIST_DISK2) : answers.secondDisk;
+    std::string disk2 = answers.secondDisk.empty() ? robot::DistDisk2() : answers.secondDisk;
     // The prompt's edit turns what is typed into upper case.
     CharUpperBuffA(&disk2[0], static_cast<DWORD>(disk2.size()));
     std::set<HWND> answered;

@@ -206,6 +206,16 @@ TEST_F(DistBuilder, LongLineIsAScriptError) {
     EXPECT_EQ(BuildDistribution(config_), kDistBadScript) << "a line the installer would skip";
 }
 
+TEST_F(DistBuilder, FirstDirectoryTheUninstallerCouldNotEmptyIsAScriptError) {
+    std::string script = kScript;
+    script.replace(script.find("2=DRIVER"), 8, "; the uninstaller empties entry 1\r\n2=windows");
+    WriteFile(in_ / "TLSETUP.INF", script);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(BuildDistribution(config_), kDistBadScript);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find(script_ + " line 10: [Dirs] entry \"windows\""), std::string::npos) << message;
+}
+
 TEST_F(DistBuilder, TwoFilesOnOneDiskPathConflict) {
     std::string script = kScript;
     script.insert(script.find("[PM Info]"), "OTHER.DLL,1,ZEROZ32.DLL,1,1,Y\r\n");

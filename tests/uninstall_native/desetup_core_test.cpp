@@ -1,9 +1,11 @@
-// Start-up, layout, protected names and the WIN.INI run value rule.
+// Start-up, layout, protected names, the directory that may be emptied and
+// the WIN.INI run value rule.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "clearable_dir.h"
 #include "desetup_core.h"
 
 namespace {
@@ -113,8 +115,21 @@ TEST(ProtectedNames, SharedDriversAndTheUninstallerStay) {
 
 TEST(ProtectedNames, EverythingElseGoes) {
     for (const char* name : {"VIREO.EXE", "PELORASD.EXE", "HPPC.DRV", "UNIDR.DLL", "FINSTAL.DLL", "ORVPC.DRV",
-                             "PSCRIP.DRV", "VAZAZU.DLL", "TLDELET.EX", "TLDELET.EXE.BAK", "XHPPCL.DRV", ""}) {
+                             "PSCRIP.DRV", "VAZAZU.DLL", "VAZAZUD.TMP", "vazazud.dll.old", "TLDELET.EX",
+                             "TLDELET.EXE.BAK", "XHPPCL.DRV", ""}) {
         EXPECT_FALSE(IsProtectedFileName(name)) << name;
+    }
+}
+
+TEST(ClearedDir, OnlyASubdirectoryOfTheInstallationDirectory) {
+    for (const char* text : {"USER", "Spool\\Old", ".\\USER", "WINDOWS.OLD"}) EXPECT_TRUE(IsClearableDirText(text)) << text;
+    for (const char* text : {"WINDOWS", "System", "", ".", ". \\.", "..\\X", "A\\..\\B", "C:\\X", "X:Y", "\\V", "/V"}) {
+        EXPECT_FALSE(IsClearableDirText(text)) << "\"" << text << "\"";
+    }
+    const char *win = "C:\\WINDOWS", *sys = "C:\\WINDOWS\\SYSTEM";
+    EXPECT_TRUE(IsClearableDirPath("C:\\USER", win, sys, "C:\\"));
+    for (const char* path : {"c:\\windows\\", "C:\\Windows\\System", "C:\\VIREO\\", "D:", "\\\\SERVER\\SHARE\\"}) {
+        EXPECT_FALSE(IsClearableDirPath(path, win, sys, "C:\\vireo")) << path;
     }
 }
 
@@ -156,6 +171,16 @@ TEST(RunValue, ProgramsAroundItStaySeparatedByTheBlankThatFollowedIt) {
                               &found),
               "C:\\WINDOWS\\CLOCK.EXE ")
         << "the text before the entry keeps its blank";
+}
+
+TEST(RunValue, OnlyAWholeEntryIsTakenOut) {
+    const std::string others = "C:\\VIREO\\PELORASD.EXEC D:\\C:\\VIREO\\PELORASD.EXE\tC:\\VIREO\\PELORASD.EXE.BAK ";
+    bool found = true;
+    EXPECT_EQ(RunAfterRemoval(others + "C:\\T.EXE", "C:\\VIREO\\PELORASD.EXE", &found), others + "C:\\T.EXE");
+    EXPECT_FALSE(found);
+    EXPECT_EQ(RunAfterRemoval(others + "C:\\VIREO\\PELORASD.EXE C:\\T.EXE", "C:\\VIREO\\PELORASD.EXE", &found),
+              others + "C:\\T.EXE");
+    EXPECT_TRUE(found);
 }
 
 TEST(RunValue, SearchIsCaseSensitive) {

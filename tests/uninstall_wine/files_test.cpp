@@ -42,12 +42,7 @@ protected:
         RemoveTree(kInstallDir);
         MakeDir(kInstallDir);
         for (const char* sub : {"USER", "SPOOL", "LAST1", "LAST2"}) MakeDir(Install(sub));
-        std::string script = Install("TLSETUP.INF");
-        WriteBytes(script, kScript);
-        char path[kScriptBufferSize];
-        ASSERT_TRUE(CopyText(path, script.c_str()));
-        g_scriptHopperCapacity = 0;
-        ASSERT_EQ(ScriptQuery(kOpLoad, 0, path), 0u) << "loading " << script;
+        LoadScript("USER");
         ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), 12u) << "the 50-pieces INI record is not kept";
 
         std::memset(&g_desetup, 0, sizeof g_desetup);
@@ -86,6 +81,18 @@ protected:
 
     static std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
 
+    // Loads the script with firstDir as the text of [Dirs] entry 1.
+    static void LoadScript(const char* firstDir) {
+        std::string text = kScript;
+        text.replace(text.find("2=USER"), 6, std::string("2=") + firstDir);
+        std::string script = Install("TLSETUP.INF");
+        WriteBytes(script, text);
+        char path[kScriptBufferSize];
+        ASSERT_TRUE(CopyText(path, script.c_str()));
+        g_scriptHopperCapacity = 0;
+        ASSERT_EQ(ScriptQuery(kOpLoad, 0, path), 0u) << "loading " << script;
+    }
+
     char savedDir_[MAX_PATH] = "";
 };
 
@@ -112,6 +119,29 @@ TEST_F(RemoveFiles, FirstScriptDirectoryIsEmptiedOthersAreNot) {
     EXPECT_EQ(RemovePackageFiles(nullptr), 1);
     EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC"))) << "the user's file in [Dirs] entry 1 is deleted";
     EXPECT_TRUE(FileExists(Install("SPOOL\\KEEP.DOC"))) << "the user's file in another directory stays";
+}
+
+TEST_F(RemoveFiles, OnlyASubdirectoryOfTheInstallationDirectoryIsEmptied) {
+    for (const char* sub : {"WINDIR", "SYS"}) MakeDir(Install(sub));
+    const std::string win = WindowsDir(), sys = SystemDir(), windowsFile = win + "\\TLKEEP.TXT";
+    const struct { const char *installDir, *firstDir; std::string windowsDir, systemDir, userFile; } cases[] = {
+        {"C:", "WINDOWS", win, sys, windowsFile},  // installed at the drive's root
+        {kInstallDir, ".", win, sys, Install("OWN.DOC")},
+        {kInstallDir, "USER\\..\\SPOOL", win, sys, Install("SPOOL\\KEEP.DOC")},
+        {kInstallDir, "WINDIR", Install("WINDIR"), sys, Install("WINDIR\\KEEP.DOC")},
+        {kInstallDir, "sys\\", win, Install("SYS"), Install("SYS\\KEEP.DOC")},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(c.userFile, "user file");
+        LoadScript(c.firstDir);
+        CopyText(g_desetup.installDir, c.installDir);
+        CopyText(g_desetup.windowsDir, c.windowsDir.c_str());
+        CopyText(g_desetup.systemDir, c.systemDir.c_str());
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_TRUE(FileExists(c.userFile)) << "\"" << c.firstDir << "\" under " << c.installDir << " (Windows "
+                                            << c.windowsDir << ", system " << c.systemDir << ") emptied";
+    }
+    DeleteFileA(windowsFile.c_str());
 }
 
 TEST_F(RemoveFiles, SystemFilesGoToTheWindowsDirectoryWhenTheSystemDirectoryLiesElsewhere) {

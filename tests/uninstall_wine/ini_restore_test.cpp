@@ -136,6 +136,31 @@ TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
     WriteBytes(systemIni, saved);
 }
 
+// The program's _hwrite calls go through this import slot: a full disk is
+// a write that stops after 8 bytes (once; the next writes are whole).
+extern "C" decltype(&_hwrite) __imp__hwrite;
+decltype(&_hwrite) g_realWrite;
+long WINAPI DiskFullOnce(HFILE file, LPCCH data, long length) {
+    __imp__hwrite = g_realWrite;
+    return g_realWrite(file, data, length < 8 ? length : 8);
+}
+
+TEST_F(IniRestore, ShortSystemIniWriteGetsTheOriginalBack) {
+    const std::string original = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nPeloraLPT=1\r\n;device=vpd.386\r\n";
+    const std::string systemIni = WindowsDir() + "\\SYSTEM.INI";
+    const std::string saved = ReadBytes(systemIni);
+    WriteBytes(systemIni, original);
+    DWORD protection = 0;
+    ASSERT_TRUE(VirtualProtect(&__imp__hwrite, sizeof __imp__hwrite, PAGE_READWRITE, &protection));
+    g_realWrite = __imp__hwrite;
+    __imp__hwrite = DiskFullOnce;
+
+    EXPECT_EQ(RestoreSystemIni(), 0) << "a short write is not a success";
+    __imp__hwrite = g_realWrite;
+    EXPECT_EQ(ReadBytes(systemIni), original) << "SYSTEM.INI is back as it was";
+    WriteBytes(systemIni, saved);
+}
+
 TEST_F(IniRestore, RestoreIniFilesRunsBothRewrites) {
     SetVelmDir("C:\\VIREO");
     ASSERT_TRUE(WritePrivateProfileStringA("386Enh", "PeloraLPT", "2", "system.ini"));

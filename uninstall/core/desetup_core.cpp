@@ -90,14 +90,16 @@ bool IsProtectedFileName(const char* name) {
         std::size_t length;
     };
     // Shared printer drivers and their helpers stay for the printer that
-    // remains installed; VAZAZUD.DLL is one of the driver's dependent files.
+    // remains installed.
     static const Prefix kPrefixes[] = {
-        {"HPPCL", 5}, {"UNIDRV", 6}, {"FINSTALL", 8}, {"ORVPCL", 6}, {"PSCRIPT", 7}, {"VAZAZUD", 7},
+        {"HPPCL", 5}, {"UNIDRV", 6}, {"FINSTALL", 8}, {"ORVPCL", 6}, {"PSCRIPT", 7},
     };
     for (const Prefix& p : kPrefixes) {
         if (CompareNoCaseN(name, p.text, p.length) == 0) return true;
     }
-    return CompareNoCase(name, "TLDELET.EXE") == 0;
+    // VAZAZUD.DLL, one of the driver's dependent files, stays by its whole
+    // name; other files of that stem (VAZAZUD.TMP) go with the package.
+    return CompareNoCase(name, "VAZAZUD.DLL") == 0 || CompareNoCase(name, "TLDELET.EXE") == 0;
 }
 
 bool SystemFilesBelongInWindowsDir(const char* windowsDir, const char* systemDir) {
@@ -111,9 +113,15 @@ bool SystemFilesBelongInWindowsDir(const char* windowsDir, const char* systemDir
 
 bool RemoveRunEntry(char* value, const char* program) {
     if (!program[0]) return false;
+    const std::size_t length = std::strlen(program);
+    // Only a whole entry counts: "C:\VIREO\PELORASD.EXEC" or
+    // "X:\C:\VIREO\PELORASD.EXE" is another program's entry.
     char* hit = std::strstr(value, program);
+    while (hit && !((hit == value || IsBlank(hit[-1])) && (hit[length] == '\0' || IsBlank(hit[length])))) {
+        hit = std::strstr(hit + 1, program);
+    }
     if (!hit) return false;
-    char* after = hit + std::strlen(program);
+    char* after = hit + length;
     TrimLine(after);
     std::memmove(hit, after, std::strlen(after) + 1);
     return true;

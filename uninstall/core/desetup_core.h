@@ -60,10 +60,11 @@ bool SystemFilesBelongInWindowsDir(const char* windowsDir, const char* systemDir
 
 // --- WIN.INI run value -------------------------------------------------------
 
-// Removes the first occurrence of program (case-sensitive) from the run
-// value, in place: the text before it followed by the text after it, the
-// latter trimmed. Works on values of any length. Returns false, leaving the
-// value alone, when program does not occur in it.
+// Removes the first whole entry equal to program (case-sensitive, delimited
+// by blanks or the ends of the value) from the run value, in place: the text
+// before it followed by the text after it, the latter trimmed. Works on
+// values of any length. Returns false, leaving the value alone, when no
+// entry equals program.
 bool RemoveRunEntry(char* value, const char* program);
 
 // --- SYSTEM.INI [386Enh] rewrite ---------------------------------------------
