@@ -37,6 +37,13 @@ const DiskFormat kFormats[] = {
 
 constexpr std::uint32_t kDirEntryBytes = 32;
 
+// The folder in which a set is staged; messages name its folders relative to it.
+fs::path g_stage;
+
+std::string Shown(const fs::path& path) {
+    return g_stage.empty() ? path.string() : path.lexically_relative(g_stage).string();
+}
+
 // Characters of a FAT short name or label besides letters and digits.
 bool IsFatCharacter(char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
@@ -70,7 +77,7 @@ bool ListFolder(const fs::path& dir, std::vector<std::string>* names) {
     fs::directory_iterator it(dir, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) names->push_back(it->path().filename().string());
     if (ec) {
-        std::fprintf(stderr, "mkdist: cannot read the folder %s\n", dir.c_str());
+        std::fprintf(stderr, "mkdist: cannot read the folder %s\n", Shown(dir).c_str());
         return false;
     }
     std::sort(names->begin(), names->end(), [](const std::string& a, const std::string& b) {
@@ -80,11 +87,11 @@ bool ListFolder(const fs::path& dir, std::vector<std::string>* names) {
         const std::string& name = (*names)[i];
         if (!Is83Name(name)) {
             std::fprintf(stderr, "mkdist: %s: \"%s\" is not an 8.3 name; a diskette image cannot hold it\n",
-                         dir.c_str(), name.c_str());
+                         Shown(dir).c_str(), name.c_str());
             return false;
         }
         if (i > 0 && CompareNoCase((*names)[i - 1].c_str(), name.c_str()) == 0) {
-            std::fprintf(stderr, "mkdist: %s: \"%s\" and \"%s\" are one name on a diskette\n", dir.c_str(),
+            std::fprintf(stderr, "mkdist: %s: \"%s\" and \"%s\" are one name on a diskette\n", Shown(dir).c_str(),
                          (*names)[i - 1].c_str(), name.c_str());
             return false;
         }
@@ -110,7 +117,7 @@ bool MeasureFolder(const fs::path& dir, const DiskFormat& format, std::uint64_t*
             if (ec) return false;
             *bytes += Clusters(size, format);
         } else {
-            std::fprintf(stderr, "mkdist: %s is neither a file nor a folder\n", path.c_str());
+            std::fprintf(stderr, "mkdist: %s is neither a file nor a folder\n", Shown(path).c_str());
             return false;
         }
     }
@@ -292,7 +299,9 @@ int BuildDistributionImages(const DistConfig& config, const DiskFormat& format) 
 
     int result = BuildDistribution(staged);
     if (result == kDistOk && ScriptLoadFile(config.scriptPath) != 0) result = kDistBadScript;
+    g_stage = stage;
     if (result == kDistOk) result = CheckDisksFit(stage, format);
+    g_stage.clear();
     // Into place: each disk folder, its old image removed, the manifest.
     for (std::uint16_t d = 0; result == kDistOk && d < g_setupScript.diskCount && d < kMaxDisks; ++d) {
         char folder[32], imageName[32];
