@@ -3,10 +3,17 @@
 # with the sample package's first diskette in drive A: (the second in B:),
 # A:\TLSETUP.EXE run by tools/demo's driver, then the installed uninstaller,
 # and a report of what changed on the machine. Used by scripts/demo and by
-# the ctest "demo.headless".
+# the ctests "demo.headless.win32" and "demo.headless.win64".
 #
-#   demo-run.sh --build DIR [--out DIR] [--headless] [--keep] [--bound SECONDS]
+#   demo-run.sh --build DIR [--set DIR] [--from-images] [--out DIR] [--headless]
+#               [--keep] [--bound SECONDS]
 #
+# --build: the win64 tree, whose driver, seed program and Wine prefix
+#   template make the machine.
+# --set: the distribution set run (DISK1, DISK2; default BUILD/dist), e.g. the
+#   win32 tree's dist for the 32-bit release set.
+# --from-images: the diskettes are the set's images DISK1.IMG and DISK2.IMG,
+#   each read out with mtools into a folder of its own, as a drive presents it.
 # --headless (the default when DISPLAY is unset): under an Xvfb display of
 #   its own; the driver answers every screen with its default answer and
 #   saves a PNG picture of each into the output folder (default
@@ -19,31 +26,43 @@
 # Exit code: the driver's (0 when the installer and the uninstaller got
 # through), 124 when the bound ran out, 2 for a usage or set-up error.
 set -u
-build="" out="demo-output" headless=0 keep=0 bound=""
+build="" set="" images=0 out="demo-output" headless=0 keep=0 bound=""
+usage="usage: demo-run.sh --build DIR [--set DIR] [--from-images] [--out DIR] [--headless] [--keep] [--bound SECONDS]"
 [ -z "${DISPLAY:-}" ] && headless=1
 while [ $# -gt 0 ]; do
     case "$1" in
         --build) build="$2"; shift 2 ;;
+        --set) set="$2"; shift 2 ;;
+        --from-images) images=1; shift ;;
         --out) out="$2"; shift 2 ;;
         --headless) headless=1; shift ;;
         --keep) keep=1; shift ;;
         --bound) bound="$2"; shift 2 ;;
-        *) echo "usage: demo-run.sh --build DIR [--out DIR] [--headless] [--keep] [--bound SECONDS]" >&2; exit 2 ;;
+        *) echo "$usage" >&2; exit 2 ;;
     esac
 done
-if [ -z "$build" ]; then
-    echo "usage: demo-run.sh --build DIR [--out DIR] [--headless] [--keep] [--bound SECONDS]" >&2
-    exit 2
-fi
+[ -n "$build" ] || { echo "$usage" >&2; exit 2; }
 [ -n "$bound" ] || bound=$([ $headless = 1 ] && echo 1200 || echo 4000)
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$build" && pwd) || exit 2
 bin=$build/bin
-disk1=$build/dist/DISK1
-disk2=$build/dist/DISK2
-for f in "$bin/demo_driver.exe" "$bin/seed_machine.exe" "$disk1/TLSETUP.EXE" "$disk1/TLSETUP.INF" "$disk2"; do
+set=$(cd "${set:-$build/dist}" && pwd) || exit 2
+# The set as the report names it: below the source tree, relative to it.
+root=$(cd "$here/.." && pwd)
+set_name=${set#"$root"/}
+for f in "$bin/demo_driver.exe" "$bin/seed_machine.exe"; do
     [ -e "$f" ] || { echo "demo: $f is missing; build the win64 preset first" >&2; exit 2; }
 done
+if [ $images = 1 ]; then
+    for f in "$set/DISK1.IMG" "$set/DISK2.IMG"; do
+        [ -f "$f" ] || { echo "demo: $f is missing; build the set's preset first" >&2; exit 2; }
+    done
+    set_name="$set_name, from the images DISK1.IMG and DISK2.IMG"
+else
+    for f in "$set/DISK1/TLSETUP.EXE" "$set/DISK1/TLSETUP.INF" "$set/DISK2"; do
+        [ -e "$f" ] || { echo "demo: $f is missing; build the set's preset first" >&2; exit 2; }
+    done
+fi
 mkdir -p "$out" || exit 2
 out=$(cd "$out" && pwd)
 rm -f "$out"/[0-9][0-9]-*.png "$out"/[0-9][0-9]-*.bmp "$out/report.txt" "$out"/.swap-request "$out"/.swap-done
@@ -80,6 +99,19 @@ say "copying a fresh machine into $prefix..."
 cp -a "$template/." "$prefix/"
 rm -f "$prefix/.ready"
 export WINEPREFIX=$prefix
+if [ $images = 1 ]; then
+    # Each image read out with mtools, as a drive presents the diskette.
+    for n in 1 2; do
+        mkdir -p "$prefix/diskettes/DISK$n"
+        MTOOLSRC=/dev/null MTOOLS_SKIP_CHECK=1 MTOOLS_LOWER_CASE=0 \
+            mcopy -s -n -m -i "$set/DISK$n.IMG" '::*' "$prefix/diskettes/DISK$n/" ||
+            { echo "demo: cannot read $set/DISK$n.IMG with mtools" >&2; exit 2; }
+    done
+    say "the diskettes are read out of $set/DISK1.IMG and DISK2.IMG"
+    disk1=$prefix/diskettes/DISK1 disk2=$prefix/diskettes/DISK2
+else
+    disk1=$set/DISK1 disk2=$set/DISK2
+fi
 # The diskettes: the first in drive A:, the second in B:.
 ln -sfn "$disk1" "$prefix/dosdevices/a:"
 ln -sfn "$disk2" "$prefix/dosdevices/b:"
@@ -99,7 +131,7 @@ ln -sfn "$disk2" "$prefix/dosdevices/b:"
 watcher=$!
 
 winpath() { echo "Z:$1" | tr / '\\'; }
-driver_args=(--out "$(winpath "$out")" --setup 'A:\TLSETUP.EXE' --disk2 'B:\' --swap)
+driver_args=(--out "$(winpath "$out")" --setup 'A:\TLSETUP.EXE' --disk2 'B:\' --swap --set "$set_name")
 [ $headless = 1 ] || driver_args+=(--interactive)
 
 # One Wine session: seed the machine, make it one 800x600 desktop (which

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "disk_image.h"
 #include "dist_builder.h"
 #include "textutil.h"
 
@@ -10,6 +11,8 @@ namespace {
 
 DistConfig g_config;
 char g_defaultScript[kDistPathSize];
+bool g_images;
+unsigned g_capacityKb = 1440;
 
 void Usage() {
     std::fprintf(stderr,
@@ -23,6 +26,11 @@ void Usage() {
                  "  --beside PATH[=NAME] put PATH beside the installer on the first diskette\n"
                  "  --optional NAME      a missing input NAME is only reported\n"
                  "  --manifest FILE      list every written file and its original\n"
+                 "  --images             also write OUT_DIR/DISK<n>.IMG, a FAT12 diskette image of\n"
+                 "                       each disk (mtools); a disk that does not fit is refused\n"
+                 "                       before anything is written\n"
+                 "  --capacity KB        the images' diskette: 720, 1440 (default) or 2880 KB;\n"
+                 "                       implies --images\n"
                  "  --quiet              no summary\n");
 }
 
@@ -57,6 +65,15 @@ int main(int argc, char** argv) {
             g_config.scriptPath = argv[++i];
         } else if (std::strcmp(a, "--out") == 0 && hasValue) {
             g_config.outDir = argv[++i];
+        } else if (std::strcmp(a, "--images") == 0) {
+            g_images = true;
+        } else if (std::strcmp(a, "--capacity") == 0 && hasValue) {
+            g_capacityKb = static_cast<unsigned>(ReadDecimal(argv[++i]));
+            if (!DiskFormatFor(g_capacityKb)) {
+                std::fprintf(stderr, "mkdist: --capacity takes 720, 1440 or 2880, not %s\n", argv[i]);
+                return 1;
+            }
+            g_images = true;
         } else if (std::strcmp(a, "--manifest") == 0 && hasValue) {
             g_config.manifestPath = argv[++i];
         } else if (std::strcmp(a, "--input") == 0 && hasValue) {
@@ -113,5 +130,6 @@ int main(int argc, char** argv) {
         Usage();
         return 1;
     }
+    if (g_images) return BuildDistributionImages(g_config, *DiskFormatFor(g_capacityKb));
     return BuildDistribution(g_config);
 }

@@ -6,7 +6,13 @@
 // writes what changed to report.txt in the output folder.
 //
 //   demo_driver.exe --out DIR [--setup A:\TLSETUP.EXE] [--disk2 B:\] [--swap]
-//                   [--interactive]
+//                   [--interactive] [--set TEXT]
+//
+// The report's first line names the build that ran: the 32-bit release set
+// or the x86_64 build, after the installer's PE header, and --set (where the
+// set comes from). A 32-bit set on this 64-bit machine writes HKLM\SOFTWARE
+// under Wow6432Node and its system folder is SysWOW64: the snapshots read
+// the registry view and the system folder that the programs use.
 //
 // --swap: when the installer asks for the second diskette, ask the host to
 // put it into drive A: (the driver writes DIR\.swap-request and waits for
@@ -62,7 +68,29 @@ struct Options {
     std::string disk2 = "B:\\";
     bool swap = false;
     bool interactive = false;
+    std::string set;  // where the set comes from, for the report
 };
+
+// Whether the programs under demonstration are 32-bit ones (on this 64-bit
+// machine: WoW64), after the installer's PE header.
+bool g_programs32 = false;
+
+bool Is32BitProgram(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    BYTE head[512] = {};
+    DWORD got = 0;
+    ReadFile(f, head, sizeof head, &got, nullptr);
+    CloseHandle(f);
+    DWORD pe = 0;
+    if (got >= 0x40) CopyMemory(&pe, head + 0x3c, 4);
+    WORD machine = 0;
+    if (pe + 6 <= got && head[pe] == 'P' && head[pe + 1] == 'E') CopyMemory(&machine, head + pe + 4, 2);
+    return machine == IMAGE_FILE_MACHINE_I386;
+}
+
+// The registry view and the system folder of the programs.
+REGSAM ProgramsView() { return g_programs32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
 
 // Windows-1252 text as UTF-8, for the terminal and the report.
 std::string Utf8(const std::string& text) {
@@ -104,7 +132,7 @@ std::string WindowsDir() {
 
 std::string SystemDir() {
     char dir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    UINT n = g_programs32 ? GetSystemWow64DirectoryA(dir, sizeof dir) : GetSystemDirectoryA(dir, sizeof dir);
     return std::string(dir, n < sizeof dir ? n : 0);
 }
 
@@ -202,7 +230,7 @@ std::string RegValueText(DWORD type, const BYTE* data, DWORD size) {
 
 void ReadKey(HKEY root, const char* rootName, const std::string& path, int depth, Items* out) {
     HKEY key;
-    if (depth > 8 || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (depth > 8 || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | ProgramsView(), &key) != ERROR_SUCCESS) return;
     std::string name = std::string(rootName) + "\\" + path;
     (*out)[name] = "";
     for (DWORD i = 0;; ++i) {
@@ -228,6 +256,8 @@ void ReadKey(HKEY root, const char* rootName, const std::string& path, int depth
 }
 
 void ReadSpooler(Items* out) {
+    // The drivers of the programs' environment.
+    char* environment = const_cast<char*>(g_programs32 ? "Windows NT x86" : nullptr);
     DWORD needed = 0, count = 0;
     EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
     std::vector<BYTE> buf(needed + 1);
@@ -240,9 +270,9 @@ void ReadSpooler(Items* out) {
         }
     }
     needed = count = 0;
-    EnumPrinterDriversA(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+    EnumPrinterDriversA(nullptr, environment, 1, nullptr, 0, &needed, &count);
     std::vector<BYTE> drivers(needed + 1);
-    if (needed && EnumPrinterDriversA(nullptr, nullptr, 1, drivers.data(), needed, &needed, &count)) {
+    if (needed && EnumPrinterDriversA(nullptr, environment, 1, drivers.data(), needed, &needed, &count)) {
         auto* info = reinterpret_cast<DRIVER_INFO_1A*>(drivers.data());
         for (DWORD i = 0; i < count; ++i) (*out)[std::string("driver \"") + info[i].pName + "\""] = "";
     }
@@ -600,6 +630,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             o->swap = true;
         } else if (a == "--interactive") {
             o->interactive = true;
+        } else if (a == "--set" && i + 1 < argc) {
+            o->set = argv[++i];
         } else {
             return false;
         }
@@ -614,7 +646,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
 int main(int argc, char** argv) {
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: demo_driver --out DIR [--setup A:\\TLSETUP.EXE] [--disk2 B:\\] [--swap] [--interactive]\n");
+        std::fprintf(stderr, "usage: demo_driver --out DIR [--setup A:\\TLSETUP.EXE] [--disk2 B:\\] [--swap] [--interactive] "
+                             "[--set TEXT]\n");
         return 3;
     }
     CreateDirectoryA(o.out.c_str(), nullptr);
@@ -624,6 +657,14 @@ int main(int argc, char** argv) {
     }
     Shots shots;
     shots.out = o.out;
+    g_programs32 = Is32BitProgram(o.setup);
+    std::string build = std::string("Build: ") + (g_programs32 ? "32-bit release set" : "x86_64 build") +
+                        (o.set.empty() ? "" : " (" + o.set + ")");
+    Progress(build);
+    if (g_programs32) {
+        build += "\n  32-bit programs: registry read in their view (HKLM\\SOFTWARE under Wow6432Node), system folder " +
+                 SystemDir();
+    }
 
     Progress("taking a snapshot of the machine before the installation...");
     Snapshot before = TakeSnapshot();
@@ -660,7 +701,7 @@ int main(int argc, char** argv) {
     }
     if (!failure.empty() && rc == 0) rc = 2;
 
-    std::string report = "What the demo did\n";
+    std::string report = build + "\n\nWhat the demo did\n";
     if (!shots.list.empty()) {
         report += "\nScreens (pictures in the output folder)\n";
         for (const std::string& s : shots.list) report += "  " + s + "\n";

@@ -1,20 +1,24 @@
 #!/bin/bash
 # The headless demo end to end through cmake/demo-run.sh, the entry point of
 # scripts/demo: checks that it succeeds, writes its report with the install
-# and the removal, and leaves a PNG picture of the welcome screen, the port
-# dialog, the restart prompt and the uninstaller's confirmation and closing
-# message.
+# and the removal (the Uninstall entry read in the registry view the programs
+# used), names the build it ran, and leaves a PNG picture of the welcome
+# screen, the port dialog, the restart prompt and the uninstaller's
+# confirmation and closing message.
 #
-#   demo_test.sh DEMO_RUN_SH BUILD_DIR
+#   demo_test.sh DEMO_RUN_SH BUILD_DIR BUILD_LINE [demo-run.sh options]
 set -u
-run=${1:?usage: demo_test.sh DEMO_RUN_SH BUILD_DIR}
-build=${2:?usage: demo_test.sh DEMO_RUN_SH BUILD_DIR}
+usage="usage: demo_test.sh DEMO_RUN_SH BUILD_DIR BUILD_LINE [options]"
+run=${1:?$usage}
+build=${2:?$usage}
+build_line=${3:?$usage}
+shift 3
 out=$(mktemp -d "${TMPDIR:-/tmp}/tls-demo-test.XXXXXXXX")
 trap 'rm -rf "$out"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-env -u DISPLAY "$run" --build "$build" --out "$out" --headless --bound 1000
+env -u DISPLAY "$run" --build "$build" --out "$out" --headless --bound 1000 "$@"
 rc=$?
 [ $rc = 0 ] || fail "demo-run.sh ended with exit code $rc"
 
@@ -31,7 +35,10 @@ done
 if [ ! -f "$out/report.txt" ]; then
     fail "no report.txt"
 else
+    first=$(head -n 1 "$out/report.txt")
+    [ "$first" = "$build_line" ] || fail "the report's first line is '$first', not '$build_line'"
     for line in 'After the installation' 'After the removal' \
+                '+ HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ORVAN Pelora 200/250' \
                 '+ C:\VIREO\VIREO.EXE' '- C:\VIREO\VIREO.EXE' \
                 'WIN.INI [windows] run' 'SYSTEM.INI [386Enh] PeloraLPT' \
                 'HKLM\Enum\LPTENUM\ROVOZIZUDAR_200_OREV766' \
