@@ -50,7 +50,7 @@ std::string OfferDisk() {
         std::string dir = robot::MakeTempDir("offer");
         disk = dir + "DISK1";
         EXPECT_TRUE(e2e::CopyTree(robot::DistDisk1(), disk)) << "copying " << robot::DistDisk1();
-        EXPECT_TRUE(CopyFileA((robot::ProgramsDir() + "tlsetup_offer.exe").c_str(), (disk + "\\TLSETUP.EXE").c_str(),
+        EXPECT_TRUE(CopyFileA(robot::OfferVariant().c_str(), (disk + "\\TLSETUP.EXE").c_str(),
                               FALSE))
             << "placing the variant on " << disk;
     }

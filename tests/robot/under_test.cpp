@@ -82,6 +82,11 @@ std::string ProgramsDir() {
     return WithoutTrailingSlash(WinePath(dir)) + "\\";
 }
 
+std::string OfferVariant() {
+    std::string path = Env("TLS_UNDER_TEST_OFFER");
+    return path.empty() ? BinDir() + "tlsetup_offer.exe" : WinePath(path);
+}
+
 std::string DistDir() {
     std::string dir = Env("TLS_UNDER_TEST_DIST");
     if (dir.empty()) return TLS_DIST_DIR;

@@ -17,9 +17,12 @@ namespace robot {
 // "win64" or "win32".
 std::string BuildUnderTest();
 bool Testing32Bit();
-// Folder of tlsetup.exe, tldesetup.exe, ZEROZ32.DLL and tlsetup_offer.exe of
-// the build under test, with a trailing backslash.
+// Folder of tlsetup.exe, tldesetup.exe and ZEROZ32.DLL of the build under
+// test, with a trailing backslash.
 std::string ProgramsDir();
+// The build's test-only installer variant that offers to remove a previous
+// version (the win32 tree keeps it out of its bin folder).
+std::string OfferVariant();
 // The distribution set under test (DISK1, DISK2, manifest.txt), no trailing
 // backslash; and its parts.
 std::string DistDir();
