@@ -115,11 +115,4 @@ REGSAM ProgramRegView() {
     return Testing32Bit() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-std::string ProgramSystemDir() {
-    char dir[MAX_PATH] = "";
-    UINT n = Testing32Bit() ? GetSystemWow64DirectoryA(dir, sizeof dir) : GetSystemDirectoryA(dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) n = GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir, n < sizeof dir ? n : 0);
-}
-
 }  // namespace robot

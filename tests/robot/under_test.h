@@ -33,9 +33,6 @@ std::string DistManifest();
 // 32-bit program on a 64-bit system sees SOFTWARE through Wow6432Node.
 // OR it into the access mask of every RegOpenKeyEx on HKLM\SOFTWARE.
 REGSAM ProgramRegView();
-// The system directory as the programs under test see it (for a 32-bit
-// program on a 64-bit system, system32 is redirected to SysWOW64).
-std::string ProgramSystemDir();
 // A wait's bound for the build under test: the 32-bit programs run slower
 // (through WoW64, and under qemu where the kernel runs no 32-bit programs),
 // so ctest passes the share TLS_TIMEOUT_PERCENT (TLS_WIN32_TIMEOUT_PERCENT
