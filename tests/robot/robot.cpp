@@ -787,16 +787,32 @@ void Robot::Kill() {
 ::testing::AssertionResult Robot::Type(HWND edit, const std::string& text, std::string* result) {
     if (!IsWindow(edit)) return ::testing::AssertionFailure() << "no edit control to type into";
     std::size_t before = ReadText(edit).size();
-    for (char c : text) {
-        PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        WPARAM c = static_cast<WPARAM>(static_cast<unsigned char>(text[i]));
+        if (PostMessageA(edit, WM_CHAR, c, 1)) continue;
+        DWORD error = GetLastError();
+        // A window that closed in reaction to a character already typed has
+        // taken what it was given; one that was gone before the first had none.
+        if (i > 0 && !IsWindow(edit)) {
+            if (result) result->clear();
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "cannot post character " << i + 1 << " of " << Quote(text) << ", error "
+                                             << error;
     }
     std::size_t want = before + text.size();
+    const DWORD bound = ScaledBound(5000);
     DWORD start = GetTickCount();
     std::string now = ReadText(edit);
     while (now.size() != want) {
-        if (GetTickCount() - start >= 5000) {
+        if (!IsWindow(edit)) {
+            // Closed in reaction to what was typed (the edit's text is gone with it).
+            if (result) result->clear();
+            return ::testing::AssertionSuccess();
+        }
+        if (GetTickCount() - start >= bound) {
             return ::testing::AssertionFailure() << "typed " << Quote(text) << " into an edit that held " << before
-                                                 << " characters; after 5000 ms it holds " << Quote(now);
+                                                 << " characters; after " << bound << " ms it holds " << Quote(now);
         }
         Sleep(kPollMs);
         now = ReadText(edit);
@@ -825,29 +841,55 @@ LPARAM KeyLParam(UINT vk, bool up, bool alt) {
     return static_cast<LPARAM>(lp);
 }
 
+// Posts the messages of one input from the user to `target`. The first
+// `pressing` messages press (a key, a button): when one of them cannot be
+// posted, the input did not go in. The window may close in reaction to the
+// press before the rest, the release, is posted (a message box that ends on
+// the key-down of Enter): then the input went in all the same, and only a
+// release refused by a window that still exists is a failure.
+struct Posted {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+::testing::AssertionResult PostInput(HWND target, const std::string& what, const Posted* messages, std::size_t count,
+                                     std::size_t pressing) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (PostMessageA(target, messages[i].message, messages[i].wParam, messages[i].lParam)) continue;
+        DWORD error = GetLastError();
+        if (i >= pressing && !IsWindow(target)) return ::testing::AssertionSuccess();
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << "cannot post " << what << " (message " << i + 1 << " of " << count << ", " << Hex(messages[i].message)
+                << "), error " << error;
+        if (!IsWindow(target)) failure << ": the window was gone before it was pressed";
+        return failure;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 ::testing::AssertionResult Robot::Key(HWND window, UINT vk) {
     if (!IsWindow(window)) return ::testing::AssertionFailure() << "no window for key " << vk;
     Observe();
-    HWND target = KeyTarget(window);
-    if (!PostMessageA(target, WM_KEYDOWN, vk, KeyLParam(vk, false, false)) ||
-        !PostMessageA(target, WM_KEYUP, vk, KeyLParam(vk, true, false))) {
-        return ::testing::AssertionFailure() << "cannot post key " << vk << ", error " << GetLastError();
-    }
-    return ::testing::AssertionSuccess();
+    const Posted press[] = {
+        {WM_KEYDOWN, vk, KeyLParam(vk, false, false)},
+        {WM_KEYUP, vk, KeyLParam(vk, true, false)},
+    };
+    return PostInput(KeyTarget(window), "key " + std::to_string(vk), press, 2, 1);
 }
 
 ::testing::AssertionResult Robot::AltKey(HWND window, UINT vk) {
     if (!IsWindow(window)) return ::testing::AssertionFailure() << "no window for Alt+" << vk;
     Observe();
-    HWND target = KeyTarget(window);
-    bool ok = PostMessageA(target, WM_SYSKEYDOWN, VK_MENU, KeyLParam(VK_MENU, false, true)) &&
-              PostMessageA(target, WM_SYSKEYDOWN, vk, KeyLParam(vk, false, true)) &&
-              PostMessageA(target, WM_SYSKEYUP, vk, KeyLParam(vk, true, true)) &&
-              PostMessageA(target, WM_KEYUP, VK_MENU, KeyLParam(VK_MENU, true, false));
-    if (!ok) return ::testing::AssertionFailure() << "cannot post Alt+" << vk << ", error " << GetLastError();
-    return ::testing::AssertionSuccess();
+    const Posted press[] = {
+        {WM_SYSKEYDOWN, VK_MENU, KeyLParam(VK_MENU, false, true)},
+        {WM_SYSKEYDOWN, vk, KeyLParam(vk, false, true)},
+        {WM_SYSKEYUP, vk, KeyLParam(vk, true, true)},
+        {WM_KEYUP, VK_MENU, KeyLParam(VK_MENU, true, false)},
+    };
+    return PostInput(KeyTarget(window), "Alt+" + std::to_string(vk), press, 4, 2);
 }
 
 ::testing::AssertionResult Robot::ClickClient(HWND window, int x, int y, int button) {
@@ -858,10 +900,11 @@ LPARAM KeyLParam(UINT vk, bool up, bool alt) {
     if (button < 0 || button > 2) return ::testing::AssertionFailure() << "no mouse button " << button;
     Observe();
     LPARAM at = MAKELPARAM(x, y);
-    if (!PostMessageA(window, kDown[button], kFlag[button], at) || !PostMessageA(window, kUp[button], 0, at)) {
-        return ::testing::AssertionFailure() << "cannot post a click, error " << GetLastError();
-    }
-    return ::testing::AssertionSuccess();
+    const Posted press[] = {
+        {kDown[button], kFlag[button], at},
+        {kUp[button], 0, at},
+    };
+    return PostInput(window, "a click", press, 2, 1);
 }
 
 ::testing::AssertionResult Robot::ClickNonClient(HWND window) {
@@ -872,10 +915,11 @@ LPARAM KeyLParam(UINT vk, bool up, bool alt) {
     // HTBORDER: a frame without a sizing or moving function, so that default
     // processing starts no modal loop.
     LPARAM at = MAKELPARAM(rc.left, rc.top);
-    if (!PostMessageA(window, WM_NCLBUTTONDOWN, HTBORDER, at) || !PostMessageA(window, WM_NCLBUTTONUP, HTBORDER, at)) {
-        return ::testing::AssertionFailure() << "cannot post a frame click, error " << GetLastError();
-    }
-    return ::testing::AssertionSuccess();
+    const Posted press[] = {
+        {WM_NCLBUTTONDOWN, HTBORDER, at},
+        {WM_NCLBUTTONUP, HTBORDER, at},
+    };
+    return PostInput(window, "a frame click", press, 2, 1);
 }
 
 std::string Robot::Caption(HWND window) { return ReadText(window); }

@@ -153,10 +153,15 @@ public:
     // Posts WM_COMMAND(id, BN_CLICKED) to the window, as a button would.
     ::testing::AssertionResult Command(HWND window, int id);
     // Types into an edit control one posted WM_CHAR at a time and waits until
-    // the edit has taken them all; `result` receives the edit's text.
+    // the edit has taken them all; `result` receives the edit's text. A window
+    // that closes in reaction to a character typed has taken the input
+    // (`result` is then empty).
     ::testing::AssertionResult Type(HWND edit, const std::string& text, std::string* result = nullptr);
     // Posts a key press (WM_KEYDOWN/WM_KEYUP) to the window's focused control,
-    // or to the window itself when its focus lies elsewhere.
+    // or to the window itself when its focus lies elsewhere. A window that
+    // closes in reaction to the key-down (a message box ending on Enter) has
+    // taken the key: the key-up it no longer gets is no failure. The same
+    // holds for AltKey and the clicks; a window gone before the press fails.
     ::testing::AssertionResult Key(HWND window, UINT vk);
     ::testing::AssertionResult Enter(HWND window) { return Key(window, VK_RETURN); }
     ::testing::AssertionResult Escape(HWND window) { return Key(window, VK_ESCAPE); }

@@ -218,6 +218,40 @@ TEST(Robot, ClicksAndKeysReachAWindow) {
     EXPECT_EQ(code, 7u);
 }
 
+TEST(Robot, InputThatClosesItsWindowHasGoneIn) {
+    // Each window ends on the press itself, often before the robot has posted
+    // the release: the press went in all the same. Many windows in a row, so
+    // that the release meets a closed window in some of them.
+    constexpr int kWindows = 48;
+    Robot r;
+    ASSERT_TRUE(r.Start(Fixture(), "closing " + std::to_string(kWindows)));
+    HWND last = nullptr;
+    for (int i = 0; i < kWindows; ++i) {
+        const std::string caption = "Fixture Closing " + std::to_string(i + 1);
+        ASSERT_TRUE(r.WaitWindow(WindowQuery::Caption(caption), kBound, &last));
+        switch (i % 4) {
+        case 0:
+            ASSERT_TRUE(r.Enter(last)) << caption;
+            break;
+        case 1:
+            ASSERT_TRUE(r.AltKey(last, 'X')) << caption;
+            break;
+        case 2:
+            ASSERT_TRUE(r.Type(last, "xy")) << caption;
+            break;
+        default:
+            ASSERT_TRUE(r.ClickClient(last, 10, 10)) << caption;
+            break;
+        }
+        ASSERT_TRUE(r.WaitGone(last, kBound)) << caption;
+    }
+    DWORD code = 0;
+    ASSERT_TRUE(r.WaitExit(kBound, &code));
+    EXPECT_EQ(code, static_cast<DWORD>(kWindows)) << "windows closed by the robot's input";
+    EXPECT_FALSE(r.Key(last, VK_RETURN)) << "a key for a window that is already gone cannot go in";
+    EXPECT_FALSE(r.ClickClient(last, 10, 10)) << "nor a click";
+}
+
 TEST(Robot, FailureNamesWhatWasAwaitedAndWhatWasOnScreen) {
     Robot r;
     ASSERT_TRUE(r.Start(Fixture(), "box 0x40 \"Present Box\" \"Visible text\""));
