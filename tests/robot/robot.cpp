@@ -15,6 +15,8 @@ namespace robot {
 namespace {
 
 constexpr DWORD kPollMs = 15;
+// How long a visible window may take to paint itself on a loaded machine.
+constexpr DWORD kPaintBoundMs = 20000;
 // Message boxes: the text is a static control of id 0xFFFF, the icon a
 // static with SS_ICON (id 0x440 under Wine), and the buttons have the ids of
 // the standard answers.
@@ -669,10 +671,14 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
     if (!r) return r;
     if (found) *found = hwnd;
     if (seen) {
-        // The icon is known once it is painted: give it a moment (bounded).
+        // The icon is recognised by its picture on the screen, so only once
+        // the box has painted it: a loaded machine may take seconds to paint
+        // a box that is already visible. Waited for, within the bound of a
+        // paint (not that of the box, which has come).
+        const DWORD paintBound = ScaledBound(kPaintBoundMs);
         DWORD start = GetTickCount();
         *seen = ReadDialog(Inspect(hwnd));
-        while (seen->icon == Icon::Other && GetTickCount() - start < 2000) {
+        while (seen->icon == Icon::Other && IsWindow(hwnd) && GetTickCount() - start < paintBound) {
             Sleep(kPollMs);
             *seen = ReadDialog(Inspect(hwnd));
         }
