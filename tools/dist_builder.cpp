@@ -2,6 +2,9 @@
 // with the same script engine as the installer, then writes the diskettes.
 #include "dist_builder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,12 +69,15 @@ bool FindEntryNoCase(const char* dir, const char* name, char* out, std::size_t o
     if (fs::exists(fs::path(exact), ec)) return CopyText(out, outSize, exact);
     fs::directory_iterator it(fs::path(dir[0] ? dir : "."), ec);
     if (ec) return false;
+    // Of several entries that differ only in case, the first in byte order,
+    // whatever order the file system lists them in.
+    std::string best;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return false;
         std::string entry = it->path().filename().string();
-        if (CompareNoCase(entry.c_str(), name) == 0) return JoinHost(out, outSize, dir, entry.c_str());
+        if (CompareNoCase(entry.c_str(), name) == 0 && (best.empty() || entry < best)) best = entry;
     }
-    return false;
+    return !best.empty() && JoinHost(out, outSize, dir, best.c_str());
 }
 
 // Resolves a '/'-separated relative path below dir, component by component,
@@ -423,7 +429,31 @@ int WritePlacement(const DistConfig& config, const Placement& p, std::FILE* mani
     return kDistOk;
 }
 
+// Gives a file or folder the set's time as its modification and access time.
+bool StampEntry(const fs::path& path, std::int64_t date) {
+    struct timespec times[2];
+    times[0].tv_sec = static_cast<time_t>(date);
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 }  // namespace
+
+int DistStampFolder(const char* folder, std::int64_t date) {
+    std::error_code ec;
+    bool ok = true;
+    fs::recursive_directory_iterator it(fs::path(folder), ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        ok = StampEntry(it->path(), date) && ok;
+    if (ec || !ok || !StampEntry(fs::path(folder), date)) {
+        std::fprintf(stderr, "mkdist: cannot set the times of the files in %s\n", folder);
+        return kDistWriteFailed;
+    }
+    return kDistOk;
+}
+
+std::int64_t DistDate(const DistConfig& config) { return config.date > 0 ? config.date : kDistDefaultDate; }
 
 const char* DistSourceVariant(const char* sourceName, std::uint32_t hopperCapacity) {
     const std::uint32_t hopper = hopperCapacity == 50 ? 50 : 200;
@@ -521,6 +551,12 @@ int BuildDistribution(const DistConfig& config) {
             if (g_setupScript.disks[d].number == g_plan[i].disk) diskBytes[d] += bytes;
     }
     if (manifest && std::fclose(manifest) != 0 && result == kDistOk) result = kDistWriteFailed;
+    for (std::uint32_t d = 0; d < disks && result == kDistOk; ++d) {
+        char diskDir[32], path[kDistPathSize];
+        FormatText(diskDir, sizeof diskDir, "DISK%u", g_setupScript.disks[d].number);
+        if (!JoinHost(path, sizeof path, config.outDir, diskDir)) return kDistWriteFailed;
+        result = DistStampFolder(path, DistDate(config));
+    }
     if (result != kDistOk) return result;
     for (std::uint32_t d = 0; d < disks && d < kMaxDisks; ++d) {
         if (!config.quiet)
