@@ -152,8 +152,8 @@ bool RunTool(const std::vector<std::string>& args) {
 }
 
 // Makes the folder's subfolders and copies its files into the image below
-// `target` ("::" or "::/DRIVER"), under upper-case names, each file with its
-// modification time.
+// `target` ("::" or "::/DRIVER"), under upper-case names. mcopy dates them
+// from its clock (SOURCE_DATE_EPOCH), not from the files on the host.
 bool CopyFolder(const fs::path& dir, const std::string& target, const std::string& image) {
     std::vector<std::string> names;
     if (!ListFolder(dir, &names)) return false;
@@ -163,7 +163,7 @@ bool CopyFolder(const fs::path& dir, const std::string& target, const std::strin
         std::error_code ec;
         if (fs::is_directory(path, ec)) {
             if (!RunTool({"mmd", "-i", image, inside}) || !CopyFolder(path, inside, image)) return false;
-        } else if (!RunTool({"mcopy", "-m", "-i", image, path.string(), inside})) {
+        } else if (!RunTool({"mcopy", "-i", image, path.string(), inside})) {
             return false;
         }
     }
@@ -172,7 +172,7 @@ bool CopyFolder(const fs::path& dir, const std::string& target, const std::strin
 
 // mtools' settings for every command: no configured drive is used (images
 // are named with -i), no geometry check, no long-name entries, names shown
-// as they are stored. The folders and the volume label that mtools makes
+// as they are stored. The files, folders and volume label that mtools writes
 // carry `date` (SOURCE_DATE_EPOCH stands for mtools' clock), and a FAT
 // time, which is local time, is written in UTC: the image does not depend
 // on the clock, time zone or locale of the machine that makes it.

@@ -51,8 +51,8 @@ bool DiskSerialNumber(const char* folder, const char* label, std::uint32_t* seri
 
 // Writes `folder` as the image file `image` (replacing it), its files,
 // folders and volume label all dated `date` (seconds since 1970, UTC; the
-// folder's files are given that time first). kDistOk or kDistImageFailed
-// (with a message; no image is left behind).
+// folder's own files and subfolders are given that time too). kDistOk or
+// kDistImageFailed (with a message; no image is left behind).
 int WriteDiskImage(const char* folder, const char* image, const char* label, const DiskFormat& format,
                    std::int64_t date);
 
