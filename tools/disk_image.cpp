@@ -359,7 +359,14 @@ int BuildDistributionImages(const DistConfig& config, const DiskFormat& format) 
     const std::string stagedManifest = (stage / "manifest.txt").string();
     DistConfig staged = config;
     staged.outDir = stageName.c_str();
-    if (config.manifestPath) staged.manifestPath = stagedManifest.c_str();
+    // The manifest is written in the stage and names the originals relative
+    // to the folder it is moved to.
+    std::string manifestBase;
+    if (config.manifestPath) {
+        staged.manifestPath = stagedManifest.c_str();
+        manifestBase = fs::absolute(fs::path(config.manifestPath), ec).lexically_normal().parent_path().string();
+        if (!config.manifestBase) staged.manifestBase = manifestBase.c_str();
+    }
 
     int result = BuildDistribution(staged);
     if (result == kDistOk && ScriptLoadFile(config.scriptPath) != 0) result = kDistBadScript;

@@ -421,10 +421,16 @@ int WritePlacement(const DistConfig& config, const Placement& p, std::FILE* mani
     }
     *bytes += written;
     if (manifest) {
+        // The original relative to the manifest's folder, so that the
+        // manifest does not depend on where the trees lie.
         std::error_code aec;
-        fs::path abs = fs::absolute(fs::path(p.input), aec);
+        fs::path abs = fs::absolute(fs::path(p.input), aec).lexically_normal();
+        const char* baseText = config.manifestBase ? config.manifestBase : config.manifestPath;
+        fs::path base = fs::absolute(fs::path(baseText), aec).lexically_normal();
+        if (!config.manifestBase) base = base.parent_path();
+        fs::path rel = abs.lexically_relative(base);
         std::fprintf(manifest, "%c\t%s\t%s\n", compress ? 'Y' : 'N', p.rel,
-                     aec ? p.input : abs.string().c_str());
+                     aec || rel.empty() ? p.input : rel.generic_string().c_str());
     }
     return kDistOk;
 }

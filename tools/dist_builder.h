@@ -38,6 +38,8 @@ struct DistConfig {
     char optional[kDistMaxNamedFiles][64];       // names whose absence is only reported
     int optionalCount;
     const char* manifestPath;                    // optional list of what was written
+    const char* manifestBase;                    // folder its originals are named relative to;
+                                                 // null: the manifest's own folder
     bool quiet;                                  // no summary on stdout
     std::int64_t date;                           // time of every file and folder written
                                                  // (seconds since 1970, UTC); 0: kDistDefaultDate

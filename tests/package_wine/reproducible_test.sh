@@ -8,7 +8,8 @@
 #    tree's byte for byte;
 #  - the distribution set and its diskette images, made again by mkdist with
 #    the tree's own arguments at two other clocks, in two other time zones
-#    and locales, are the tree's byte for byte (folders, manifest, images);
+#    and locales, are the tree's byte for byte (folders and images), and the
+#    manifest names no original by an absolute path;
 #  - the images' files and folders show the build date, and the two
 #    diskettes have different volume serial numbers.
 # Exit code 0 when everything holds, 1 otherwise; every finding is printed.
@@ -98,9 +99,14 @@ run_mkdist() {   # out clock zone locale
 }
 run_mkdist "$work/early" '1999-12-31 23:59:58' Pacific/Kiritimati C.UTF-8
 run_mkdist "$work/late" '2031-07-15 12:00:01' America/St_Johns C
+# (The manifests name the originals relative to their own folders, which lie
+# elsewhere here: the tree's must name none by an absolute path.)
 for again in early late; do
-    diff -r "$tree/dist" "$work/$again" >&2 || problem "the set made at the $again clock differs from $tree/dist"
+    diff -r -x manifest.txt "$tree/dist" "$work/$again" >&2 ||
+        problem "the set made at the $again clock differs from $tree/dist"
 done
+absolute=$(grep -P '\t/' "$tree/dist/manifest.txt")
+[ -z "$absolute" ] || problem "$tree/dist/manifest.txt names originals by absolute paths: $absolute"
 
 # The images' dates and serial numbers.
 export MTOOLSRC=/dev/null MTOOLS_SKIP_CHECK=1 MTOOLS_NO_VFAT=1 MTOOLS_LOWER_CASE=0 LC_ALL=C
