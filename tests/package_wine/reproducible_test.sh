@@ -24,6 +24,7 @@ problem() { echo "reproducible: $*" >&2; fail=1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/reproducible.XXXXXXXX")
 trap 'rm -rf "$work"' EXIT
 unset SOURCE_DATE_EPOCH
+command -v faketime >/dev/null || { problem "faketime is missing (scripts/setup installs it)"; exit 1; }
 
 arguments=$tree/dist-arguments.txt
 [ -f "$arguments" ] || { problem "no $arguments: build the tree first"; exit 1; }
