@@ -223,7 +223,9 @@ bool HashFolder(const fs::path& dir, std::uint32_t* hash) {
         const bool failed = std::ferror(f) != 0;
         std::fclose(f);
         if (failed) return false;
-        HashBytes(hash, &size, sizeof size);
+        unsigned char length[8];   // little-endian on every host
+        for (int i = 0; i < 8; ++i) length[i] = static_cast<unsigned char>(size >> (8 * i));
+        HashBytes(hash, length, sizeof length);
     }
     return true;
 }
