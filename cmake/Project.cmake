@@ -21,6 +21,31 @@ else()
   add_compile_definitions(NOMINMAX)
 endif()
 
+# The build time, the one time that the build records (the programs' PE
+# headers, the distribution set's files and diskette images): the
+# SOURCE_DATE_EPOCH of the environment when set, otherwise the time of the
+# last commit, otherwise 2000-01-01 00:00:00 UTC. The same commit thus gives
+# the same bytes on every machine and at every hour.
+set(TLS_BUILD_TIME "")
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(TLS_BUILD_TIME "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  find_program(TLS_GIT git)
+  if(TLS_GIT)
+    execute_process(COMMAND ${TLS_GIT} -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct
+                    OUTPUT_VARIABLE TLS_BUILD_TIME OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
+endif()
+if(NOT TLS_BUILD_TIME MATCHES "^[0-9]+$")
+  set(TLS_BUILD_TIME 946684800)
+endif()
+if(TLS_IS_WINDOWS)
+  # GNU ld writes SOURCE_DATE_EPOCH into the PE header (and the export and
+  # resource directories) in place of the link time.
+  set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TLS_BUILD_TIME})
+  set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TLS_BUILD_TIME})
+endif()
+
 # tls_program_options(target): settings of the shipped programs' own code.
 function(tls_program_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS}

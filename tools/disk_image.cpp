@@ -152,7 +152,8 @@ bool RunTool(const std::vector<std::string>& args) {
 }
 
 // Makes the folder's subfolders and copies its files into the image below
-// `target` ("::" or "::/DRIVER"), under upper-case names.
+// `target` ("::" or "::/DRIVER"), under upper-case names. mcopy dates them
+// from its clock (SOURCE_DATE_EPOCH), not from the files on the host.
 bool CopyFolder(const fs::path& dir, const std::string& target, const std::string& image) {
     std::vector<std::string> names;
     if (!ListFolder(dir, &names)) return false;
@@ -171,12 +172,62 @@ bool CopyFolder(const fs::path& dir, const std::string& target, const std::strin
 
 // mtools' settings for every command: no configured drive is used (images
 // are named with -i), no geometry check, no long-name entries, names shown
-// as they are stored.
-void SetToolEnvironment() {
+// as they are stored. The files, folders and volume label that mtools writes
+// carry `date` (SOURCE_DATE_EPOCH stands for mtools' clock), and a FAT
+// time, which is local time, is written in UTC: the image does not depend
+// on the clock, time zone or locale of the machine that makes it.
+void SetToolEnvironment(std::int64_t date) {
     setenv("MTOOLSRC", "/dev/null", 1);
     setenv("MTOOLS_SKIP_CHECK", "1", 1);
     setenv("MTOOLS_NO_VFAT", "1", 1);
     setenv("MTOOLS_LOWER_CASE", "0", 1);
+    char text[24];
+    FormatText(text, sizeof text, "%lld", static_cast<long long>(date));
+    setenv("SOURCE_DATE_EPOCH", text, 1);
+    setenv("TZ", "UTC0", 1);
+    setenv("LC_ALL", "C", 1);
+}
+
+// FNV-1a, 32 bits.
+void HashBytes(std::uint32_t* hash, const void* data, std::size_t size) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) *hash = (*hash ^ p[i]) * 16777619u;
+}
+
+// Hashes a folder as the diskette holds it: each entry's name in upper case
+// and, for a file, its size and bytes; subfolders in turn. Entries are taken
+// in name order. False when something cannot be read.
+bool HashFolder(const fs::path& dir, std::uint32_t* hash) {
+    std::vector<std::string> names;
+    if (!ListFolder(dir, &names)) return false;
+    for (const std::string& name : names) {
+        const fs::path path = dir / name;
+        const std::string upper = Upper(name);
+        HashBytes(hash, upper.c_str(), upper.size() + 1);
+        std::error_code ec;
+        if (fs::is_directory(path, ec)) {
+            HashBytes(hash, "/", 1);
+            if (!HashFolder(path, hash)) return false;
+            HashBytes(hash, "", 1);
+            continue;
+        }
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        if (!f) return false;
+        unsigned char buffer[8192];
+        std::uint64_t size = 0;
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+            HashBytes(hash, buffer, got);
+            size += got;
+        }
+        const bool failed = std::ferror(f) != 0;
+        std::fclose(f);
+        if (failed) return false;
+        unsigned char length[8];   // little-endian on every host
+        for (int i = 0; i < 8; ++i) length[i] = static_cast<unsigned char>(size >> (8 * i));
+        HashBytes(hash, length, sizeof length);
+    }
+    return true;
 }
 
 // Moves a file or folder to `to`, replacing it, across file systems too.
@@ -254,13 +305,28 @@ bool MeasureDiskFolder(const char* folder, const DiskFormat& format, DiskUsage* 
     return true;
 }
 
-int WriteDiskImage(const char* folder, const char* image, const char* label, const DiskFormat& format) {
-    SetToolEnvironment();
+bool DiskSerialNumber(const char* folder, const char* label, std::uint32_t* serial) {
+    std::uint32_t hash = 2166136261u;
+    HashBytes(&hash, label, std::strlen(label) + 1);
+    if (!HashFolder(fs::path(folder), &hash)) return false;
+    *serial = hash;
+    return true;
+}
+
+int WriteDiskImage(const char* folder, const char* image, const char* label, const DiskFormat& format,
+                   std::int64_t date) {
+    SetToolEnvironment(date);
     std::error_code ec;
     fs::remove(fs::path(image), ec);
-    char size[16];
+    std::uint32_t serial = 0;
+    if (DistStampFolder(folder, date) != kDistOk || !DiskSerialNumber(folder, label, &serial)) {
+        std::fprintf(stderr, "mkdist: cannot write the diskette image %s\n", image);
+        return kDistImageFailed;
+    }
+    char size[16], serialText[16];
     FormatText(size, sizeof size, "%u", format.kilobytes);
-    std::vector<std::string> args = {"mformat", "-C", "-f", size};
+    FormatText(serialText, sizeof serialText, "%08lx", static_cast<unsigned long>(serial));
+    std::vector<std::string> args = {"mformat", "-C", "-f", size, "-N", serialText};
     if (label[0]) {
         args.push_back("-v");
         args.push_back(label);
@@ -295,7 +361,14 @@ int BuildDistributionImages(const DistConfig& config, const DiskFormat& format) 
     const std::string stagedManifest = (stage / "manifest.txt").string();
     DistConfig staged = config;
     staged.outDir = stageName.c_str();
-    if (config.manifestPath) staged.manifestPath = stagedManifest.c_str();
+    // The manifest is written in the stage and names the originals relative
+    // to the folder it is moved to.
+    std::string manifestBase;
+    if (config.manifestPath) {
+        staged.manifestPath = stagedManifest.c_str();
+        manifestBase = fs::absolute(fs::path(config.manifestPath), ec).lexically_normal().parent_path().string();
+        if (!config.manifestBase) staged.manifestBase = manifestBase.c_str();
+    }
 
     int result = BuildDistribution(staged);
     if (result == kDistOk && ScriptLoadFile(config.scriptPath) != 0) result = kDistBadScript;
@@ -320,7 +393,7 @@ int BuildDistributionImages(const DistConfig& config, const DiskFormat& format) 
         FormatText(folder, sizeof folder, "DISK%u", disk.number);
         FormatText(imageName, sizeof imageName, "DISK%u.IMG", disk.number);
         DiskVolumeLabel(disk.name, label, sizeof label);
-        result = WriteDiskImage((out / folder).c_str(), (out / imageName).c_str(), label, format);
+        result = WriteDiskImage((out / folder).c_str(), (out / imageName).c_str(), label, format, DistDate(config));
         DiskUsage usage = {};
         if (result == kDistOk && !config.quiet && MeasureDiskFolder((out / folder).c_str(), format, &usage))
             std::printf("mkdist: %s: %s diskette \"%s\", %llu of %lu bytes used\n", imageName, format.title, label,

@@ -44,9 +44,17 @@ struct DiskUsage {
 // name, two names differ only in case, or an entry is not a file or folder.
 bool MeasureDiskFolder(const char* folder, const DiskFormat& format, DiskUsage* usage);
 
-// Writes `folder` as the image file `image` (replacing it). kDistOk or
+// The volume serial number of a disk's image: a hash of the label and of the
+// folder's names and bytes, so that the same files give the same number and
+// another set another. False when the folder cannot be read.
+bool DiskSerialNumber(const char* folder, const char* label, std::uint32_t* serial);
+
+// Writes `folder` as the image file `image` (replacing it), its files,
+// folders and volume label all dated `date` (seconds since 1970, UTC; the
+// folder's own files and subfolders are given that time too). kDistOk or
 // kDistImageFailed (with a message; no image is left behind).
-int WriteDiskImage(const char* folder, const char* image, const char* label, const DiskFormat& format);
+int WriteDiskImage(const char* folder, const char* image, const char* label, const DiskFormat& format,
+                   std::int64_t date);
 
 // BuildDistribution, followed by an image of each disk beside its folder
 // (OUT_DIR/DISK<n>.IMG). The set is built in a folder of its own beside

@@ -2,6 +2,9 @@
 // with the same script engine as the installer, then writes the diskettes.
 #include "dist_builder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,12 +69,15 @@ bool FindEntryNoCase(const char* dir, const char* name, char* out, std::size_t o
     if (fs::exists(fs::path(exact), ec)) return CopyText(out, outSize, exact);
     fs::directory_iterator it(fs::path(dir[0] ? dir : "."), ec);
     if (ec) return false;
+    // Of several entries that differ only in case, the first in byte order,
+    // whatever order the file system lists them in.
+    std::string best;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return false;
         std::string entry = it->path().filename().string();
-        if (CompareNoCase(entry.c_str(), name) == 0) return JoinHost(out, outSize, dir, entry.c_str());
+        if (CompareNoCase(entry.c_str(), name) == 0 && (best.empty() || entry < best)) best = entry;
     }
-    return false;
+    return !best.empty() && JoinHost(out, outSize, dir, best.c_str());
 }
 
 // Resolves a '/'-separated relative path below dir, component by component,
@@ -415,15 +421,45 @@ int WritePlacement(const DistConfig& config, const Placement& p, std::FILE* mani
     }
     *bytes += written;
     if (manifest) {
+        // The original relative to the manifest's folder, so that the
+        // manifest does not depend on where the trees lie.
         std::error_code aec;
-        fs::path abs = fs::absolute(fs::path(p.input), aec);
+        fs::path abs = fs::absolute(fs::path(p.input), aec).lexically_normal();
+        const char* baseText = config.manifestBase ? config.manifestBase : config.manifestPath;
+        fs::path base = fs::absolute(fs::path(baseText), aec).lexically_normal();
+        if (!config.manifestBase) base = base.parent_path();
+        fs::path rel = abs.lexically_relative(base);
         std::fprintf(manifest, "%c\t%s\t%s\n", compress ? 'Y' : 'N', p.rel,
-                     aec ? p.input : abs.string().c_str());
+                     aec || rel.empty() ? p.input : rel.generic_string().c_str());
     }
     return kDistOk;
 }
 
+// Gives a file or folder the set's time as its modification and access time.
+bool StampEntry(const fs::path& path, std::int64_t date) {
+    struct timespec times[2];
+    times[0].tv_sec = static_cast<time_t>(date);
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 }  // namespace
+
+int DistStampFolder(const char* folder, std::int64_t date) {
+    std::error_code ec;
+    bool ok = true;
+    fs::recursive_directory_iterator it(fs::path(folder), ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        ok = StampEntry(it->path(), date) && ok;
+    if (ec || !ok || !StampEntry(fs::path(folder), date)) {
+        std::fprintf(stderr, "mkdist: cannot set the times of the files in %s\n", folder);
+        return kDistWriteFailed;
+    }
+    return kDistOk;
+}
+
+std::int64_t DistDate(const DistConfig& config) { return config.date > 0 ? config.date : kDistDefaultDate; }
 
 const char* DistSourceVariant(const char* sourceName, std::uint32_t hopperCapacity) {
     const std::uint32_t hopper = hopperCapacity == 50 ? 50 : 200;
@@ -521,6 +557,12 @@ int BuildDistribution(const DistConfig& config) {
             if (g_setupScript.disks[d].number == g_plan[i].disk) diskBytes[d] += bytes;
     }
     if (manifest && std::fclose(manifest) != 0 && result == kDistOk) result = kDistWriteFailed;
+    for (std::uint32_t d = 0; d < disks && result == kDistOk; ++d) {
+        char diskDir[32], path[kDistPathSize];
+        FormatText(diskDir, sizeof diskDir, "DISK%u", g_setupScript.disks[d].number);
+        if (!JoinHost(path, sizeof path, config.outDir, diskDir)) return kDistWriteFailed;
+        result = DistStampFolder(path, DistDate(config));
+    }
     if (result != kDistOk) return result;
     for (std::uint32_t d = 0; d < disks && d < kMaxDisks; ++d) {
         if (!config.quiet)

@@ -14,6 +14,12 @@ constexpr int kDistMaxInputDirs = 8;
 constexpr int kDistMaxNamedFiles = 64;
 constexpr std::size_t kDistPathSize = 1024;
 
+// The time a set's files carry when none is given: 2000-01-01 00:00:00 UTC.
+// A diskette's file system holds times from 1980 to 2107.
+constexpr std::int64_t kDistDefaultDate = 946684800;
+constexpr std::int64_t kDistEarliestDate = 315532800;   // 1980-01-01 00:00:00 UTC
+constexpr std::int64_t kDistLatestDate = 4354819199;    // 2107-12-31 23:59:59 UTC
+
 // A file given by name: `name` is looked up like a file of an input folder.
 struct DistNamedFile {
     char name[64];
@@ -32,8 +38,20 @@ struct DistConfig {
     char optional[kDistMaxNamedFiles][64];       // names whose absence is only reported
     int optionalCount;
     const char* manifestPath;                    // optional list of what was written
+    const char* manifestBase;                    // folder its originals are named relative to;
+                                                 // null: the manifest's own folder
     bool quiet;                                  // no summary on stdout
+    std::int64_t date;                           // time of every file and folder written
+                                                 // (seconds since 1970, UTC); 0: kDistDefaultDate
 };
+
+// The time the set's files carry: config.date, or kDistDefaultDate.
+std::int64_t DistDate(const DistConfig& config);
+
+// Gives every file and folder below `folder`, and the folder itself, the
+// time `date` (seconds since 1970, UTC) rather than the time they were
+// written. kDistOk or kDistWriteFailed (with a message).
+int DistStampFolder(const char* folder, std::int64_t date);
 
 // Results of BuildDistribution (messages go to stderr).
 enum DistResult : int {

@@ -1,6 +1,8 @@
 // mkdist: builds a distribution set (DISK1, DISK2, ...) of the package from a
 // folder of files and a setup script. See usage below and the README.
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "disk_image.h"
@@ -25,13 +27,32 @@ void Usage() {
                  "  --file NAME=PATH     take PATH as the file NAME (repeatable)\n"
                  "  --beside PATH[=NAME] put PATH beside the installer on the first diskette\n"
                  "  --optional NAME      a missing input NAME is only reported\n"
-                 "  --manifest FILE      list every written file and its original\n"
+                 "  --manifest FILE      list every written file and its original (named\n"
+                 "                       relative to FILE's folder)\n"
                  "  --images             also write OUT_DIR/DISK<n>.IMG, a FAT12 diskette image of\n"
                  "                       each disk (mtools); a disk that does not fit is refused\n"
                  "                       before anything is written\n"
                  "  --capacity KB        the images' diskette: 720, 1440 (default) or 2880 KB;\n"
                  "                       implies --images\n"
+                 "  --date SECONDS       the time (seconds since 1970, UTC) that every file and\n"
+                 "                       folder of the set and of its images carries; default\n"
+                 "                       SOURCE_DATE_EPOCH, else 2000-01-01 00:00:00 UTC\n"
                  "  --quiet              no summary\n");
+}
+
+// Reads a time in seconds since 1970 that a diskette can hold; false
+// (with a message naming `what`) otherwise.
+bool ReadDate(const char* text, const char* what, std::int64_t* date) {
+    std::int64_t value = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9' && value <= kDistLatestDate; ++p) value = value * 10 + (*p - '0');
+    if (p == text || *p != '\0' || value < kDistEarliestDate || value > kDistLatestDate) {
+        std::fprintf(stderr, "mkdist: %s \"%s\" is not a time from 1980 to 2107 in seconds since 1970\n", what,
+                     text);
+        return false;
+    }
+    *date = value;
+    return true;
 }
 
 // Splits "NAME=PATH" (name first) or "PATH=NAME" (path first) into a named file.
@@ -74,6 +95,8 @@ int main(int argc, char** argv) {
                 return 1;
             }
             g_images = true;
+        } else if (std::strcmp(a, "--date") == 0 && hasValue) {
+            if (!ReadDate(argv[++i], "--date", &g_config.date)) return 1;
         } else if (std::strcmp(a, "--manifest") == 0 && hasValue) {
             g_config.manifestPath = argv[++i];
         } else if (std::strcmp(a, "--input") == 0 && hasValue) {
@@ -130,6 +153,8 @@ int main(int argc, char** argv) {
         Usage();
         return 1;
     }
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (g_config.date == 0 && epoch && epoch[0] && !ReadDate(epoch, "SOURCE_DATE_EPOCH", &g_config.date)) return 1;
     if (g_images) return BuildDistributionImages(g_config, *DiskFormatFor(g_capacityKb));
     return BuildDistribution(g_config);
 }

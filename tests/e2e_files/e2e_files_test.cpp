@@ -89,7 +89,8 @@ std::string NormalPath(std::string path) {
     return Upper(path);
 }
 
-// The manifest: path on the set (DISKn\...) to the host file it was made from.
+// The manifest: path on the set (DISKn\...) to the host file it was made from
+// (named relative to the set's folder).
 std::map<std::string, std::string> ReadManifest() {
     std::map<std::string, std::string> originals;
     std::string text = ReadBytes(robot::DistManifest());
@@ -105,7 +106,7 @@ std::map<std::string, std::string> ReadManifest() {
         std::string host = line.substr(tab2 + 1);
         if (!host.empty() && host.back() == '\r') host.pop_back();
         std::replace(host.begin(), host.end(), '/', '\\');
-        originals[NormalPath(line.substr(tab1 + 1, tab2 - tab1 - 1))] = "Z:" + host;
+        originals[NormalPath(line.substr(tab1 + 1, tab2 - tab1 - 1))] = robot::DistDir() + "\\" + host;
     }
     return originals;
 }

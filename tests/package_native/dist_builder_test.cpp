@@ -110,6 +110,15 @@ TEST_F(DistBuilder, PlacesEveryRecordWhereTheInstallerLooks) {
     EXPECT_FALSE(fs::exists(d1 / "MARIGOLD.TT_")) << "a record goes on its own disk only";
 }
 
+TEST_F(DistBuilder, OfNamesDifferingOnlyInCaseTakesTheFirstInByteOrder) {
+    // Neither "VIREO.EX_" nor "VIREO.EXE" exists as spelt: of the two inputs
+    // that match, the choice must not follow the file system's listing order.
+    WriteFile(in_ / "Vireo.exe", "upper-case V");
+    ASSERT_EQ(BuildDistribution(config_), kDistOk);
+    EXPECT_EQ(Expand(ReadFile(out_ / "DISK1" / "VIREO.EX_")), "upper-case V")
+        << "\"Vireo.exe\" comes before \"vireo.exe\" in byte order";
+}
+
 TEST_F(DistBuilder, ShipsTheVariantsTheInstallerReadsInstead) {
     ASSERT_EQ(BuildDistribution(config_), kDistOk);
     const fs::path ps = out_ / "DISK2" / "DRIVER" / "PS";

@@ -47,7 +47,7 @@ std::vector<ManifestLine> ReadManifest() {
         ManifestLine m;
         m.compressed = line[0] == 'Y';
         m.diskPath = std::string(TLS_DIST_DIR) + "\\" + ToWindows(line.substr(t1 + 1, t2 - t1 - 1));
-        m.original = "Z:" + ToWindows(line.substr(t2 + 1));
+        m.original = std::string(TLS_DIST_DIR) + "\\" + ToWindows(line.substr(t2 + 1));
         lines.push_back(m);
     }
     std::fclose(f);
