@@ -205,6 +205,83 @@ TEST_F(Printer, RunValueOfAnyLengthIsWrittenWholeWithOnlyTheStatusEntryReplaced)
     EXPECT_EQ(ProfileString("windows", "run"), "C:\\VIREO\\PELORASD.EXE C:\\X\\MYPELORASD.EXE" + rest);
 }
 
+// The profile functions of Windows 95 fail for a read of 32 KB or more: 0
+// characters, no error. The steps' GetProfileStringA calls go through this
+// import slot.
+extern "C" decltype(&GetProfileStringA) __imp_GetProfileStringA;
+decltype(&GetProfileStringA) g_realGetProfileString;
+DWORD WINAPI GetProfileStringOfWindows95(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size) {
+    if (size > 32767) return 0;
+    return g_realGetProfileString(section, key, fallback, out, size);
+}
+
+// RegisterPrinter under the profile reads of Windows 95.
+BOOL RegisterPrinterOnWindows95() {
+    DWORD protection = 0;
+    if (!VirtualProtect(&__imp_GetProfileStringA, sizeof __imp_GetProfileStringA, PAGE_READWRITE, &protection)) {
+        ADD_FAILURE() << "import slot not writable, error " << GetLastError();
+        return FALSE;
+    }
+    g_realGetProfileString = __imp_GetProfileStringA;
+    __imp_GetProfileStringA = GetProfileStringOfWindows95;
+    BOOL result = RegisterPrinter();
+    __imp_GetProfileStringA = g_realGetProfileString;
+    return result;
+}
+
+// The run value however long, through the machine's own profile function.
+std::string WholeRunValue() {
+    std::string value(0x20000, '\0');
+    DWORD length = GetProfileStringA("windows", "run", "<none>", &value[0], static_cast<DWORD>(value.size()));
+    value.resize(length);
+    return value;
+}
+
+// Other programs' entries, upper case, `length` characters.
+std::string OtherPrograms(std::size_t length) {
+    std::string run = "C:\\TOOLS\\FIRST.EXE";
+    while (run.size() < length) run += " C:\\TOOLS\\MORE\\PROGRAM" + std::to_string(run.size()) + ".EXE";
+    run.resize(length);
+    return run;
+}
+
+// What a long value looks like in a failure message.
+std::string Outline(const std::string& value) {
+    return std::to_string(value.size()) + " characters, starting \"" + value.substr(0, 40) + "\"";
+}
+
+TEST_F(Printer, RunValueOver16KIsKeptWithTheReadsOfWindows95) {
+    const std::string run = OtherPrograms(20000);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), TRUE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == "C:\\VIREO\\PELORASD.EXE " + run)
+        << Outline(after);
+}
+
+TEST_F(Printer, RunValueTooLongForWindows95FailsAndStaysAsItIs) {
+    // The value fills the largest read, as a longer one would. FALSE makes
+    // the installation stop with message 1019.
+    const std::string run = OtherPrograms(32766);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), FALSE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
+    EXPECT_EQ(ProfileString("FontSubstitutes", "Courier"), "<none>") << "the step went on";
+}
+
+TEST_F(Printer, RunValueThatWouldGrowBeyondWhatWindows95WritesFails) {
+    // Read whole, but with the status entry in front it would be 32 KB.
+    const std::string run = OtherPrograms(32750);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), FALSE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
+}
+
 TEST_F(Printer, NoPortChosenFails) {
     g_setup.selectedPort = 0;
     EXPECT_EQ(RegisterPrinter(), FALSE);

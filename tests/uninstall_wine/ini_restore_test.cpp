@@ -102,6 +102,75 @@ TEST_F(IniRestore, LongRunValueKeepsItsEnd) {
     EXPECT_EQ(ProfileString("windows", "run"), before + after);
 }
 
+// The profile functions of Windows 95 fail for a read of 32 KB or more: 0
+// characters, no error. The step's GetProfileStringA calls go through this
+// import slot.
+extern "C" decltype(&GetProfileStringA) __imp_GetProfileStringA;
+decltype(&GetProfileStringA) g_realGetProfileString;
+DWORD WINAPI GetProfileStringOfWindows95(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size) {
+    if (size > 32767) return 0;
+    return g_realGetProfileString(section, key, fallback, out, size);
+}
+
+int RestoreWinIniOnWindows95() {
+    DWORD protection = 0;
+    if (!VirtualProtect(&__imp_GetProfileStringA, sizeof __imp_GetProfileStringA, PAGE_READWRITE, &protection)) {
+        ADD_FAILURE() << "import slot not writable, error " << GetLastError();
+        return -1;
+    }
+    g_realGetProfileString = __imp_GetProfileStringA;
+    __imp_GetProfileStringA = GetProfileStringOfWindows95;
+    int result = RestoreWinIni();
+    __imp_GetProfileStringA = g_realGetProfileString;
+    return result;
+}
+
+// The run value however long, through the machine's own profile function.
+std::string WholeRunValue() {
+    std::string value(0x20000, '\0');
+    DWORD length = GetProfileStringA("windows", "run", "<missing>", &value[0], static_cast<DWORD>(value.size()));
+    value.resize(length);
+    return value;
+}
+
+// Other programs' entries, upper case, `length` characters.
+std::string OtherPrograms(std::size_t length) {
+    std::string run = "C:\\TOOLS\\FIRST.EXE";
+    while (run.size() < length) run += " C:\\TOOLS\\MORE\\PROGRAM" + std::to_string(run.size()) + ".EXE";
+    run.resize(length);
+    return run;
+}
+
+// What a long value looks like in a failure message.
+std::string Outline(const std::string& value) {
+    return std::to_string(value.size()) + " characters, starting \"" + value.substr(0, 40) + "\"";
+}
+
+TEST_F(IniRestore, RunValueOver16KLosesTheStatusProgramWithTheReadsOfWindows95) {
+    SetVelmDir("C:\\VIREO");
+    const std::string others = OtherPrograms(20000);
+    const std::string run = "C:\\VIREO\\PELORASD.EXE " + others;
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RestoreWinIniOnWindows95(), 1);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == others) << Outline(after);
+}
+
+TEST_F(IniRestore, RunValueTooLongForWindows95FailsAndWinIniStaysAsItIs) {
+    // The value fills the largest read, as a longer one would. 0 makes the
+    // sequence stop with message 1019.
+    SetVelmDir("C:\\VIREO");
+    const std::string run = "C:\\VIREO\\PELORASD.EXE " + OtherPrograms(32766 - 22);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "2"));
+    EXPECT_EQ(RestoreWinIniOnWindows95(), 0);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "2");
+}
+
 TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
     const std::string longLine = "device=" + std::string(140, 'L') + "PeloraLPT=1" + std::string(150, 'M');
     const std::string original =
