@@ -11,6 +11,7 @@
 
 #include "config_steps.h"
 #include "config_support.h"
+#include "../machine/win95_profile.h"
 
 namespace {
 
@@ -205,50 +206,10 @@ TEST_F(Printer, RunValueOfAnyLengthIsWrittenWholeWithOnlyTheStatusEntryReplaced)
     EXPECT_EQ(ProfileString("windows", "run"), "C:\\VIREO\\PELORASD.EXE C:\\X\\MYPELORASD.EXE" + rest);
 }
 
-// The profile functions of Windows 95 fail for a read of 32 KB or more: 0
-// characters, no error. The steps' GetProfileStringA calls go through this
-// import slot.
-extern "C" decltype(&GetProfileStringA) __imp_GetProfileStringA;
-decltype(&GetProfileStringA) g_realGetProfileString;
-DWORD WINAPI GetProfileStringOfWindows95(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size) {
-    if (size > 32767) return 0;
-    return g_realGetProfileString(section, key, fallback, out, size);
-}
-
-// RegisterPrinter under the profile reads of Windows 95.
-BOOL RegisterPrinterOnWindows95() {
-    DWORD protection = 0;
-    if (!VirtualProtect(&__imp_GetProfileStringA, sizeof __imp_GetProfileStringA, PAGE_READWRITE, &protection)) {
-        ADD_FAILURE() << "import slot not writable, error " << GetLastError();
-        return FALSE;
-    }
-    g_realGetProfileString = __imp_GetProfileStringA;
-    __imp_GetProfileStringA = GetProfileStringOfWindows95;
-    BOOL result = RegisterPrinter();
-    __imp_GetProfileStringA = g_realGetProfileString;
-    return result;
-}
-
-// The run value however long, through the machine's own profile function.
-std::string WholeRunValue() {
-    std::string value(0x20000, '\0');
-    DWORD length = GetProfileStringA("windows", "run", "<none>", &value[0], static_cast<DWORD>(value.size()));
-    value.resize(length);
-    return value;
-}
-
-// Other programs' entries, upper case, `length` characters.
-std::string OtherPrograms(std::size_t length) {
-    std::string run = "C:\\TOOLS\\FIRST.EXE";
-    while (run.size() < length) run += " C:\\TOOLS\\MORE\\PROGRAM" + std::to_string(run.size()) + ".EXE";
-    run.resize(length);
-    return run;
-}
-
-// What a long value looks like in a failure message.
-std::string Outline(const std::string& value) {
-    return std::to_string(value.size()) + " characters, starting \"" + value.substr(0, 40) + "\"";
-}
+BOOL RegisterPrinterOnWindows95() { return win95::RunWithWindows95ProfileReads(RegisterPrinter, FALSE); }
+using win95::OtherPrograms;
+using win95::Outline;
+using win95::WholeRunValue;
 
 TEST_F(Printer, RunValueOver16KIsKeptWithTheReadsOfWindows95) {
     const std::string run = OtherPrograms(20000);
