@@ -15,6 +15,10 @@ int CopyOrExpandFile(const char* sourcePath, char* destPath, BOOL expand);
 // Windows directory and creates that folder if it is missing.
 void PrepareFontDirectory();
 
+// Takes the font already at fontPath, if any, out of the running system, so
+// that its file can be replaced: Windows holds a loaded font's file open.
+void ReleaseEarlierFont(const char* fontPath);
+
 // Makes the font at file position `position` of `fileCount` records usable:
 // resource file beside it, added to the system, WIN.INI [Fonts] entry. True
 // when the entry was written, and for a font outside the name table, which is

@@ -163,6 +163,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             int result = kCopyNoDestination;
             if (destFits && BuildSourcePath(sourcePath, sizeof sourcePath, g_setup.setupDir, sourceDirName,
                                             sourceName, g_setup.hopperCapacity)) {
+                if (IsFontSource(sourceName)) ReleaseEarlierFont(destPath);
                 result = CopyOrExpandFile(sourcePath, destPath, expand);
             }
 

@@ -1,6 +1,7 @@
 // Registration of the package's TrueType fonts, each right after its copy:
 // resource file beside the font, added to the running system, announced to
-// every top-level window and entered in WIN.INI [Fonts].
+// every top-level window and entered in WIN.INI [Fonts]. An earlier
+// installation's font is taken out of the system before its file is replaced.
 #include "file_install.h"
 #include "font_names.h"
 #include "setup.h"
@@ -11,6 +12,10 @@ namespace {
 // A top-level window that does not answer must not hold up the installation.
 constexpr UINT kFontChangeTimeoutMs = 5000;
 
+// Most references to one font taken out of the system before its file is
+// replaced; each earlier installation (or program) that added it holds one.
+constexpr int kFontReleaseLimit = 32;
+
 }  // namespace
 
 void PrepareFontDirectory() {
@@ -19,6 +24,22 @@ void PrepareFontDirectory() {
         return;
     }
     CreateDirectoryA(g_setup.fontDir, nullptr);
+}
+
+void ReleaseEarlierFont(const char* fontPath) {
+    if (GetFileAttributesA(fontPath) == INVALID_FILE_ATTRIBUTES) return;  // no earlier font
+    // The earlier registration added the resource file named after the
+    // upper-case path that the copy leaves.
+    char path[MAX_PATH];
+    char resourcePath[MAX_PATH];
+    if (!CopyText(path, fontPath)) return;
+    UpperCaseText(path);
+    if (!BuildFontResourcePath(resourcePath, sizeof resourcePath, path)) return;
+    // Windows keeps the font file open while the font is loaded, and the
+    // copy over it then fails as in use. Every reference is taken out; the
+    // registration after the copy adds the font again and announces it.
+    for (int i = 0; i < kFontReleaseLimit && RemoveFontResourceA(resourcePath); ++i) {
+    }
 }
 
 BOOL RegisterTrueTypeFont(std::uint32_t position, std::uint32_t fileCount, const char* fontPath,

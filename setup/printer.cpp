@@ -59,22 +59,26 @@ void FreeTextBlock(HGLOBAL* block) {
     *block = nullptr;
 }
 
-// The whole run value, however long: the profile function cuts a value to
-// its buffer, so the buffer grows until the value fits. nullptr when it
-// does not fit even the largest buffer.
+// The whole run value: the profile function cuts a value to its buffer, so
+// the buffer grows until the value fits, up to the largest buffer Windows 95
+// reads into (a larger one fails there and would read as an empty value).
+// nullptr when the value fills even that one.
 const char* ReadRunValue(HGLOBAL* block) {
-    for (std::size_t size = kRunValueSize; size <= kRunValueLimit; size *= 2) {
+    for (std::size_t size = kRunValueSize;; size *= 2) {
+        if (size > kRunValueLimit) size = kRunValueLimit;
         char* text = NewTextBlock(size, block);
         if (!text) return nullptr;
         DWORD length = GetProfileStringA("Windows", "run", "", text, static_cast<DWORD>(size));
         if (length + 1 < size) return text;
         FreeTextBlock(block);
+        if (size == kRunValueLimit) return nullptr;
     }
-    return nullptr;
 }
 
-// The status program in front of the run line. 0 when the line cannot be
-// read whole, or the write is refused; a long value is written back whole.
+// The status program in front of the run line. 0, with WIN.INI unchanged,
+// when the line cannot be read whole or the new one would exceed what
+// Windows 95 writes, and when the write is refused; a long value is written
+// back whole.
 BOOL UpdateRunLine() {
     if (!BuildRunEntry(g_runEntry, sizeof g_runEntry, g_setup.destShortDir)) return FALSE;
     HGLOBAL oldBlock = nullptr;
@@ -84,6 +88,7 @@ BOOL UpdateRunLine() {
     if (oldValue) {
         std::size_t size = RunNewValueSize(static_cast<std::size_t>(lstrlenA(oldValue)),
                                            static_cast<std::size_t>(lstrlenA(g_runEntry)));
+        if (size > kRunValueLimit) size = kRunValueLimit;  // a longer value does not fit
         char* newValue = NewTextBlock(size, &newBlock);
         if (newValue && UpdateRunValue(newValue, size, oldValue, g_runEntry)) {
             written = WriteProfileStringA("Windows", "run", newValue);

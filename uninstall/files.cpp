@@ -28,15 +28,72 @@ bool InstallDirWithBackslash(char* path, std::size_t size) {
     return CopyText(path, size, g_desetup.installDir) && AppendBackslash(path, size);
 }
 
+// Length of the part of a full path that is not looked up: "C:\" of a
+// drive path, "\\server\share\" of a network path. 0 for any other form.
+int RootLength(const char* full) {
+    if (full[0] != '\0' && full[1] == ':' && full[2] == '\\') return 3;
+    if (full[0] != '\\' || full[1] != '\\') return 0;
+    int at = 2;
+    for (int part = 0; part < 2; ++part) {  // the server's name, then the share's
+        while (full[at] != '\0' && full[at] != '\\') ++at;
+        if (full[at] == '\0') return at;
+        ++at;
+    }
+    return at;
+}
+
 // The full, long form of path, so that directories written differently
 // (short names, "." parts, "/") compare equal; false when it does not fit.
+// Each component takes the name the file system lists for it; from the
+// first component that does not exist (or holds a wildcard, which would be
+// searched for as a pattern) the path stays as written.
 bool FullLongPath(const char* path, char* out, DWORD size) {
     char full[MAX_PATH];
     DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
     if (n == 0 || n >= sizeof full) return false;
-    n = GetLongPathNameA(full, out, size);
-    if (n > 0 && n < size) return true;
-    return CopyText(out, size, full);  // a path that does not exist stays as it is
+    for (char* p = full; *p; ++p) {
+        if (*p == '/') *p = '\\';
+    }
+    const int root = RootLength(full);
+    if (root == 0) return CopyText(out, size, full);  // an unknown form is compared as it is
+    const int length = lstrlenA(full);
+    const bool trailingBackslash = length > root && full[length - 1] == '\\';
+
+    char result[MAX_PATH];
+    if (!CopyTextN(result, sizeof result, full, static_cast<std::size_t>(root))) return false;
+    bool looking = true;
+    char* name = full + root;
+    while (*name) {
+        char* end = name;
+        while (*end && *end != '\\') ++end;
+        const bool last = *end == '\0';
+        *end = '\0';
+        // Doubled backslashes leave empty components, which are dropped.
+        if (*name) {
+            if (!AppendBackslash(result, sizeof result)) return false;
+            const int at = lstrlenA(result);
+            if (!AppendText(result, name)) return false;
+            // The search takes the whole path, root included, as its pattern.
+            bool wildcard = false;
+            for (const char* p = result; *p; ++p) wildcard = wildcard || *p == '*' || *p == '?';
+            const bool dots = lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0;
+            if (looking && !dots) {
+                WIN32_FIND_DATAA found;
+                HANDLE search = wildcard ? INVALID_HANDLE_VALUE : FindFirstFileA(result, &found);
+                if (search == INVALID_HANDLE_VALUE) {
+                    looking = false;
+                } else {
+                    FindClose(search);
+                    result[at] = '\0';
+                    if (!AppendText(result, found.cFileName)) return false;
+                }
+            }
+        }
+        if (last) break;
+        name = end + 1;
+    }
+    if (trailingBackslash && !AppendBackslash(result, sizeof result)) return false;
+    return CopyText(out, size, result);
 }
 
 // True when dir is none of the Windows directory, the system directory, a

@@ -146,12 +146,17 @@ int RestoreSystemIni() {
 }
 
 int RestoreWinIni() {
-    // The run value is read whole, however long it is: the buffer grows until
-    // the value fits (the profile functions cut it to size - 1 otherwise).
+    // The run value is read whole: the buffer grows until the value fits
+    // (the profile functions cut it to size - 1 otherwise), up to the
+    // largest buffer Windows 95 reads into; a larger one fails there without
+    // an error and would read as an empty value. A value that fills even that
+    // one cannot be rewritten: WIN.INI is left as it is and the step fails.
+    constexpr DWORD kLargestRead = 32767;
     HGLOBAL block = nullptr;
     char* run = nullptr;
     bool whole = false;
-    for (DWORD size = 512; size <= 0x100000; size *= 2) {
+    for (DWORD size = 512;; size *= 2) {
+        if (size > kLargestRead) size = kLargestRead;
         HGLOBAL grown = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
         char* text = grown ? static_cast<char*>(GlobalLock(grown)) : nullptr;
         if (!text) {
@@ -162,19 +167,23 @@ int RestoreWinIni() {
         block = grown;
         run = text;
         DWORD got = GetProfileStringA("Windows", "run", "", run, size);
-        if (got < size - 2) {
+        if (got + 1 < size) {
             whole = true;
             break;
         }
+        if (size == kLargestRead) break;
     }
-    if (run) UpperCaseText(run);
+    if (!whole) {
+        FreeBlock(block);
+        return 0;
+    }
+    UpperCaseText(run);
 
     char velmDir[MAX_PATH];
     GetPrivateProfileStringA("Applications", "VelmDir", "", velmDir, sizeof velmDir, "PELORASD.INI");
     char program[MAX_PATH + 16];
     FormatText(program, sizeof program, "%s\\PELORASD.EXE", velmDir);
-    // A value that could not be read whole is left as it is rather than cut.
-    if (run && whole && RemoveRunEntry(run, program)) {
+    if (RemoveRunEntry(run, program)) {
         if (!WriteProfileStringA("Windows", "run", run)) {
             FreeBlock(block);
             return 0;

@@ -9,9 +9,11 @@ constexpr const char kStatusProgramName[] = "PELORASD.EXE";
 
 // First room tried for the run value read from WIN.INI (it grows until the
 // whole value fits), the largest room tried, and the room for the entry of
-// the status program.
+// the status program. The largest room is also the most the value written
+// back may take, NUL included: the profile functions of Windows 95 fail,
+// without an error, for a read or write of 32 KB or more.
 constexpr std::size_t kRunValueSize = 1024;
-constexpr std::size_t kRunValueLimit = 0x100000;
+constexpr std::size_t kRunValueLimit = 32767;
 constexpr std::size_t kRunEntrySize = 280;
 
 // entry = installDir + "\" (unless it ends in one) + "PELORASD.EXE", upper

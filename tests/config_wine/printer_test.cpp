@@ -11,6 +11,7 @@
 
 #include "config_steps.h"
 #include "config_support.h"
+#include "../machine/win95_profile.h"
 
 namespace {
 
@@ -203,6 +204,43 @@ TEST_F(Printer, RunValueOfAnyLengthIsWrittenWholeWithOnlyTheStatusEntryReplaced)
     ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
     ASSERT_EQ(RegisterPrinter(), TRUE);
     EXPECT_EQ(ProfileString("windows", "run"), "C:\\VIREO\\PELORASD.EXE C:\\X\\MYPELORASD.EXE" + rest);
+}
+
+BOOL RegisterPrinterOnWindows95() { return win95::RunWithWindows95ProfileReads(RegisterPrinter, FALSE); }
+using win95::OtherPrograms;
+using win95::Outline;
+using win95::WholeRunValue;
+
+TEST_F(Printer, RunValueOver16KIsKeptWithTheReadsOfWindows95) {
+    const std::string run = OtherPrograms(20000);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), TRUE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == "C:\\VIREO\\PELORASD.EXE " + run)
+        << Outline(after);
+}
+
+TEST_F(Printer, RunValueTooLongForWindows95FailsAndStaysAsItIs) {
+    // The value fills the largest read, as a longer one would. FALSE makes
+    // the installation stop with message 1019.
+    const std::string run = OtherPrograms(32766);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), FALSE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
+    EXPECT_EQ(ProfileString("FontSubstitutes", "Courier"), "<none>") << "the step went on";
+}
+
+TEST_F(Printer, RunValueThatWouldGrowBeyondWhatWindows95WritesFails) {
+    // Read whole, but with the status entry in front it would be 32 KB.
+    const std::string run = OtherPrograms(32750);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RegisterPrinterOnWindows95(), FALSE);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
 }
 
 TEST_F(Printer, NoPortChosenFails) {

@@ -4,6 +4,8 @@
 #include "files_fixture.h"
 #include "resource.h"
 
+#include <lzexpand.h>
+
 #ifndef FILES_TEST_FONT_A
 #error FILES_TEST_FONT_A must name a TrueType file
 #endif
@@ -91,6 +93,67 @@ TEST_F(FontTest, AMissingFontsFolderIsCreated) {
     EXPECT_TRUE(ReadFileBytes(windows + "\\FONTS\\FTFSANS.TTF") == fontA);
     EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSANS.FOT");
     RemoveFontResourceA((windows + "\\FONTS\\FTFSANS.fot").c_str());
+}
+
+// Windows holds a loaded font's file open: creating it over the font fails
+// until the font has been taken out of the system. The copy opens its
+// destination through the program's LZOpenFileA import slot, and the font
+// is released through the RemoveFontResourceA slot.
+extern "C" decltype(&LZOpenFileA) __imp_LZOpenFileA;
+extern "C" decltype(&RemoveFontResourceA) __imp_RemoveFontResourceA;
+decltype(&LZOpenFileA) g_realLzOpen;
+decltype(&RemoveFontResourceA) g_realRemoveFont;
+std::string g_loadedFont;      // the font file held open
+std::string g_loadedResource;  // the resource file it was added by
+bool g_fontReleased = false;
+int g_refusedOpens = 0;
+
+INT WINAPI LzOpenRefusingLoadedFont(LPSTR name, LPOFSTRUCT info, WORD style) {
+    if ((style & OF_CREATE) && !g_fontReleased && lstrcmpiA(name, g_loadedFont.c_str()) == 0) {
+        ++g_refusedOpens;
+        return LZERROR_BADOUTHANDLE;
+    }
+    return g_realLzOpen(name, info, style);
+}
+
+BOOL WINAPI RemoveFontRecorded(LPCSTR resource) {
+    if (lstrcmpiA(resource, g_loadedResource.c_str()) == 0) g_fontReleased = true;
+    return g_realRemoveFont(resource);
+}
+
+TEST_F(FontTest, AnEarlierInstallationsFontIsTakenOutOfTheSystemBeforeItsFileIsReplaced) {
+    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+               "ftfsans.ttf,3,FTFSANS.TT_,3,1,Y\r\n[End]\r\n");
+    PutSource(disk1, "FTFSANS.TT_", fontA, true, 'F');
+    std::string fonts = windowsDir + "\\FONTS";
+    Track(fonts, "FTFSANS", "Marigold (TrueType)");
+    MakeDirectory(dest);
+    SetCurrentDirectoryA(dest.c_str());
+    ASSERT_TRUE(CopyPackageFiles(statusDlg)) << "first installation, messages: " << Describe(MessageIds());
+
+    // The next installation brings another version of the font.
+    PutSource(disk1, "FTFSANS.TT_", fontB, true, 'F');
+    g_loadedFont = fonts + "\\FTFSANS.TTF";
+    g_loadedResource = fonts + "\\FTFSANS.fot";
+    g_fontReleased = false;
+    g_refusedOpens = 0;
+    DWORD protection = 0;
+    ASSERT_TRUE(VirtualProtect(&__imp_LZOpenFileA, sizeof __imp_LZOpenFileA, PAGE_READWRITE, &protection));
+    ASSERT_TRUE(
+        VirtualProtect(&__imp_RemoveFontResourceA, sizeof __imp_RemoveFontResourceA, PAGE_READWRITE, &protection));
+    g_realLzOpen = __imp_LZOpenFileA;
+    g_realRemoveFont = __imp_RemoveFontResourceA;
+    __imp_LZOpenFileA = LzOpenRefusingLoadedFont;
+    __imp_RemoveFontResourceA = RemoveFontRecorded;
+    const BOOL copied = CopyPackageFiles(statusDlg);
+    __imp_LZOpenFileA = g_realLzOpen;
+    __imp_RemoveFontResourceA = g_realRemoveFont;
+
+    EXPECT_TRUE(copied) << "messages: " << Describe(MessageIds());
+    EXPECT_EQ(MessageIds(), std::vector<UINT>{}) << "the font's file was refused " << g_refusedOpens << " times";
+    EXPECT_TRUE(g_fontReleased) << "the earlier font was not taken out of the system";
+    EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFSANS.TTF") == fontB) << "the new version replaces the earlier one";
+    EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSANS.FOT");
 }
 
 TEST_F(FontTest, ALowerCaseTtUnderscoreIsAnOrdinaryFile) {

@@ -122,14 +122,23 @@ TEST_F(RemoveFiles, FirstScriptDirectoryIsEmptiedOthersAreNot) {
 }
 
 TEST_F(RemoveFiles, OnlyASubdirectoryOfTheInstallationDirectoryIsEmptied) {
-    for (const char* sub : {"WINDIR", "SYS"}) MakeDir(Install(sub));
+    for (const char* sub : {"WINDIR", "SYS", "Long Windows Folder"}) MakeDir(Install(sub));
     const std::string win = WindowsDir(), sys = SystemDir(), windowsFile = win + "\\TLKEEP.TXT";
+    // The Windows directory named by the 8.3 alias of a long-named folder
+    // is still that folder.
+    char alias[MAX_PATH] = "";
+    const std::string longDir = Install("Long Windows Folder");
+    DWORD aliasLength = GetShortPathNameA(longDir.c_str(), alias, sizeof alias);
+    ASSERT_TRUE(aliasLength > 0 && aliasLength < sizeof alias) << "no short name of " << longDir;
+    ASSERT_NE(CompareNoCase(alias, longDir.c_str()), 0) << "the alias " << alias << " is the long name";
     const struct { const char *installDir, *firstDir; std::string windowsDir, systemDir, userFile; } cases[] = {
         {"C:", "WINDOWS", win, sys, windowsFile},  // installed at the drive's root
         {kInstallDir, ".", win, sys, Install("OWN.DOC")},
         {kInstallDir, "USER\\..\\SPOOL", win, sys, Install("SPOOL\\KEEP.DOC")},
         {kInstallDir, "WINDIR", Install("WINDIR"), sys, Install("WINDIR\\KEEP.DOC")},
         {kInstallDir, "sys\\", win, Install("SYS"), Install("SYS\\KEEP.DOC")},
+        {kInstallDir, "Long Windows Folder", std::string(alias) + "\\", sys, longDir + "\\KEEP.DOC"},
+        {kInstallDir, "long windows folder\\", win, std::string(alias) + "\\.\\", longDir + "\\KEEP.DOC"},
     };
     for (const auto& c : cases) {
         WriteBytes(c.userFile, "user file");
@@ -142,6 +151,16 @@ TEST_F(RemoveFiles, OnlyASubdirectoryOfTheInstallationDirectoryIsEmptied) {
                                             << c.windowsDir << ", system " << c.systemDir << ") emptied";
     }
     DeleteFileA(windowsFile.c_str());
+}
+
+TEST_F(RemoveFiles, AWildcardInTheWindowsDirectoryMatchesNoFolder) {
+    // "WIN*" searched for as a pattern would find WINDIR and spare it.
+    MakeDir(Install("WINDIR"));
+    WriteBytes(Install("WINDIR\\OLD.DOC"), "x");
+    LoadScript("WINDIR");
+    CopyText(g_desetup.windowsDir, Install("WIN*").c_str());
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_FALSE(FileExists(Install("WINDIR\\OLD.DOC"))) << "WINDIR taken for the Windows directory \"WIN*\"";
 }
 
 TEST_F(RemoveFiles, SystemFilesGoToTheWindowsDirectoryWhenTheSystemDirectoryLiesElsewhere) {

@@ -8,6 +8,7 @@
 
 #include "desetup.h"
 #include "wine_files.h"
+#include "../machine/win95_profile.h"
 
 namespace {
 
@@ -100,6 +101,36 @@ TEST_F(IniRestore, LongRunValueKeepsItsEnd) {
     ASSERT_EQ(ProfileString("windows", "run"), run) << "the machine keeps long values";
     EXPECT_EQ(RestoreWinIni(), 1);
     EXPECT_EQ(ProfileString("windows", "run"), before + after);
+}
+
+int RestoreWinIniOnWindows95() { return win95::RunWithWindows95ProfileReads(RestoreWinIni, -1); }
+using win95::OtherPrograms;
+using win95::Outline;
+using win95::WholeRunValue;
+
+TEST_F(IniRestore, RunValueOver16KLosesTheStatusProgramWithTheReadsOfWindows95) {
+    SetVelmDir("C:\\VIREO");
+    const std::string others = OtherPrograms(20000);
+    const std::string run = "C:\\VIREO\\PELORASD.EXE " + others;
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    EXPECT_EQ(RestoreWinIniOnWindows95(), 1);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == others) << Outline(after);
+}
+
+TEST_F(IniRestore, RunValueTooLongForWindows95FailsAndWinIniStaysAsItIs) {
+    // The value fills the largest read, as a longer one would. 0 makes the
+    // sequence stop with message 1019.
+    SetVelmDir("C:\\VIREO");
+    const std::string run = "C:\\VIREO\\PELORASD.EXE " + OtherPrograms(32766 - 22);
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", run.c_str()));
+    ASSERT_TRUE(WholeRunValue() == run) << "the machine keeps " << Outline(WholeRunValue());
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "2"));
+    EXPECT_EQ(RestoreWinIniOnWindows95(), 0);
+    const std::string after = WholeRunValue();
+    EXPECT_TRUE(after == run) << Outline(after);
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "2");
 }
 
 TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
