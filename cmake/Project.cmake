@@ -70,7 +70,9 @@ function(tls_shipped_program target)
     set(dll_entry DllMain)
   endif()
   if(type STREQUAL "SHARED_LIBRARY")
-    target_link_options(${target} PRIVATE -Wl,-e,${dll_entry})
+    # The library exports nothing by name; without this the linker would
+    # export every function of ours, the run-time support's included.
+    target_link_options(${target} PRIVATE -Wl,-e,${dll_entry} -Wl,--exclude-all-symbols)
   else()
     # The linker builds a relocation table for any executable that exports
     # names (ours export their window procedures), so it is removed after
