@@ -47,9 +47,67 @@ if(TLS_IS_WINDOWS)
 endif()
 
 # tls_program_options(target): settings of the shipped programs' own code.
+# On Windows every function gets a section of its own, so that the linker
+# drops what the programs never use (not every datum: the linker's default
+# script would put the -fdata-sections .bss$* sections into .data, as zeros
+# in the file); the 32-bit code has no unwind tables (no exceptions, and
+# nothing reads them).
 function(tls_program_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS}
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+  if(TLS_IS_WINDOWS)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections>)
+  endif()
+  if(TLS_TARGET STREQUAL "win32")
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables>)
+  endif()
+endfunction()
+
+if(TLS_IS_WINDOWS)
+  # libgcc's static helpers (___chkstk_ms for large stack frames) after every
+  # library, for the programs linked without the compiler's default libraries.
+  set(CMAKE_C_STANDARD_LIBRARIES "${CMAKE_C_STANDARD_LIBRARIES} -lgcc")
+  set(CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_CXX_STANDARD_LIBRARIES} -lgcc")
+endif()
+
+# tls_shipped_program(target): the shipped programs (TLSETUP.EXE, TLDELET.EXE,
+# ZEROZ32.DLL, and the installer's test variant) link no C runtime and no
+# libstdc++: Windows 95 as released has no MSVCRT.DLL. Our own entry point and
+# memory and string functions (common/runtime/runtime_win.cpp) stand in for
+# them; the DLL's entry point is its DllMain. They ask for Windows 4.0, carry
+# no TLS directory, drop unused sections and, being executables, no
+# relocations (the DLL keeps its own: it may not load at its preferred base).
+function(tls_shipped_program target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:tls_runtime_dll>)
+  else()
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:tls_runtime>)
+  endif()
+  target_link_options(${target} PRIVATE -nostdlib -Wl,--gc-sections
+    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0,--major-os-version,4,--minor-os-version,0)
+  if(TLS_TARGET STREQUAL "win32")
+    set(prefix _)
+    set(dll_entry _DllMain@12)
+  else()
+    set(prefix "")
+    set(dll_entry DllMain)
+  endif()
+  if(type STREQUAL "SHARED_LIBRARY")
+    # The library exports nothing by name; without this the linker would
+    # export every function of ours, the run-time support's included.
+    target_link_options(${target} PRIVATE -Wl,-e,${dll_entry} -Wl,--exclude-all-symbols)
+  else()
+    # The linker builds a relocation table for any executable that exports
+    # names (ours export their window procedures), so it is removed after
+    # the link; it is the image's last section, and strip rewrites the
+    # headers to match.
+    target_link_options(${target} PRIVATE -Wl,-e,${prefix}ProgramEntry
+      -Wl,--disable-reloc-section -Wl,--disable-dynamicbase)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_STRIP} --remove-section=.reloc $<TARGET_FILE:${target}> VERBATIM)
+  endif()
 endfunction()
 
 # tls_test_options(target): settings of test programs (exceptions allowed).

@@ -1,7 +1,5 @@
 #include "textutil.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 bool CopyTextN(char* dst, std::size_t size, const char* src, std::size_t count) {
@@ -38,17 +36,140 @@ bool JoinPath(char* dst, std::size_t size, const char* dir, const char* name) {
     return AppendText(dst, size, name);
 }
 
-bool FormatText(char* dst, std::size_t size, const char* format, ...) {
+namespace {
+
+// The formatter's output: a fixed buffer that keeps the first size - 1
+// characters and remembers whether anything was cut.
+struct FormatOut {
+    char* dst;
+    std::size_t size;
+    std::size_t used;
+    bool cut;
+};
+
+void PutChar(FormatOut* out, char c) {
+    if (out->used + 1 < out->size) {
+        out->dst[out->used++] = c;
+    } else {
+        out->cut = true;
+    }
+}
+
+void PutRepeated(FormatOut* out, char c, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) PutChar(out, c);
+}
+
+// One field: optional sign, then the digits or text, padded to width with
+// blanks (at the left, or at the right with '-') or with zeros after the sign.
+void PutField(FormatOut* out, const char* sign, const char* text, std::size_t length, std::size_t width,
+              bool leftAlign, bool zeroPad) {
+    std::size_t signLength = std::strlen(sign);
+    std::size_t pad = width > signLength + length ? width - signLength - length : 0;
+    if (!leftAlign && !zeroPad) PutRepeated(out, ' ', pad);
+    for (const char* s = sign; *s; ++s) PutChar(out, *s);
+    if (!leftAlign && zeroPad) PutRepeated(out, '0', pad);
+    for (std::size_t i = 0; i < length; ++i) PutChar(out, text[i]);
+    if (leftAlign) PutRepeated(out, ' ', pad);
+}
+
+// Digits of value in base 10 or 16, written backwards from the end of digits
+// (at least 24 bytes, room for any long); returns the first digit.
+char* DigitsOf(unsigned long value, unsigned base, bool upper, char* end) {
+    const char* symbols = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char* p = end;
+    do {
+        *--p = symbols[value % base];
+        value /= base;
+    } while (value != 0);
+    return p;
+}
+
+}  // namespace
+
+// The conversions the programs use: %s, %c, %d, %i, %u, %x, %X and %%, with
+// the flags '-' and '0', a width, a precision for %s and the length 'l'.
+// Anything else is written out as it stands. Needs no C runtime, so the
+// shipped programs format without one.
+bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) {
     if (size == 0) return false;
+    FormatOut out{dst, size, 0, false};
+    for (const char* f = format; *f; ++f) {
+        if (*f != '%') {
+            PutChar(&out, *f);
+            continue;
+        }
+        const char* start = f++;
+        bool leftAlign = false;
+        bool zeroPad = false;
+        for (; *f == '-' || *f == '0'; ++f) {
+            if (*f == '-') leftAlign = true;
+            else zeroPad = true;
+        }
+        std::size_t width = 0;
+        for (; *f >= '0' && *f <= '9'; ++f) width = width * 10 + static_cast<std::size_t>(*f - '0');
+        bool hasPrecision = false;
+        std::size_t precision = 0;
+        if (*f == '.') {
+            hasPrecision = true;
+            for (++f; *f >= '0' && *f <= '9'; ++f) precision = precision * 10 + static_cast<std::size_t>(*f - '0');
+        }
+        bool isLong = false;
+        if (*f == 'l') {
+            isLong = true;
+            ++f;
+        }
+        char digits[24];
+        char* end = digits + sizeof digits;
+        switch (*f) {
+        case '%':
+            PutChar(&out, '%');
+            break;
+        case 's': {
+            const char* text = va_arg(args, const char*);
+            if (!text) text = "(null)";
+            std::size_t length = 0;
+            while (text[length] && (!hasPrecision || length < precision)) ++length;
+            PutField(&out, "", text, length, width, leftAlign, false);
+            break;
+        }
+        case 'c':
+            digits[0] = static_cast<char>(va_arg(args, int));
+            PutField(&out, "", digits, 1, width, leftAlign, false);
+            break;
+        case 'd':
+        case 'i': {
+            long value = isLong ? va_arg(args, long) : va_arg(args, int);
+            unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+            char* first = DigitsOf(magnitude, 10, false, end);
+            PutField(&out, value < 0 ? "-" : "", first, static_cast<std::size_t>(end - first), width, leftAlign,
+                     zeroPad);
+            break;
+        }
+        case 'u':
+        case 'x':
+        case 'X': {
+            unsigned long value = isLong ? va_arg(args, unsigned long) : va_arg(args, unsigned);
+            char* first = DigitsOf(value, *f == 'u' ? 10 : 16, *f == 'X', end);
+            PutField(&out, "", first, static_cast<std::size_t>(end - first), width, leftAlign, zeroPad);
+            break;
+        }
+        default:
+            // Not a conversion of ours (or the format ends): written as it stands.
+            for (const char* s = start; s <= f && *s; ++s) PutChar(&out, *s);
+            if (!*f) --f;
+            break;
+        }
+    }
+    out.dst[out.used] = '\0';
+    return !out.cut;
+}
+
+bool FormatText(char* dst, std::size_t size, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(dst, size, format, args);
+    bool fitted = FormatTextV(dst, size, format, args);
     va_end(args);
-    if (n < 0) {
-        dst[0] = '\0';
-        return false;
-    }
-    return static_cast<std::size_t>(n) < size;
+    return fitted;
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }

@@ -3,6 +3,7 @@
 // reports whether the whole text fitted.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,9 +23,12 @@ bool AppendBackslash(char* dst, std::size_t size);
 // dst = dir + ("\" unless dir ends in one) + name.
 bool JoinPath(char* dst, std::size_t size, const char* dir, const char* name);
 
-// printf-style formatting into a fixed buffer; false when the result was cut.
+// printf-style formatting into a fixed buffer; false when the result was cut
+// (dst then holds as much as fits). Conversions: %s (with a precision), %c,
+// %d, %i, %u, %x, %X, %%; flags '-' and '0', a width, the length 'l'.
 bool FormatText(char* dst, std::size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args);
 
 // ASCII case-insensitive comparisons (the scripts and INI keys are ASCII).
 int CompareNoCase(const char* a, const char* b);

@@ -3,8 +3,6 @@
 // program.
 #include <windows.h>
 
-#include <direct.h>
-
 #include "dde_client.h"
 #include "desetup.h"
 #include "desetup_core.h"
@@ -217,7 +215,8 @@ int RunUninstall() {
     char letter = UpperAscii(g_desetup.installDir[0]);
     char root[4] = {letter, ':', '\\', '\0'};
     SetCurrentDirectoryA(root);
-    if (letter >= 'A' && letter <= 'Z') _chdrive(letter - 64);
+    char drive[3] = {letter, ':', '\0'};
+    if (letter >= 'A' && letter <= 'Z') SetCurrentDirectoryA(drive);
     RemoveDirectoryA(g_desetup.installDir);
 
     // 19, 20. Closing text.

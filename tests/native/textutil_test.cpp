@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "textutil.h"
 
 TEST(TextUtil, CopyIsBoundedAndReportsOverflow) {
@@ -27,6 +29,49 @@ TEST(TextUtil, FormatReportsCutResults) {
     EXPECT_STREQ(buf, "004");
     EXPECT_FALSE(FormatText(buf, sizeof buf, "%s", "123456789"));
     EXPECT_STREQ(buf, "1234567");
+    EXPECT_FALSE(FormatText(buf, sizeof buf, "LPT%05d", 123456)) << buf;
+    EXPECT_STREQ(buf, "LPT1234");
+    char one[1];
+    EXPECT_FALSE(FormatText(one, sizeof one, "%d", 7));
+    EXPECT_STREQ(one, "");
+    EXPECT_TRUE(FormatText(one, sizeof one, "%s", ""));
+}
+
+// The conversions of the programs' format strings, formatted without the C
+// runtime: each compared with what printf makes of it.
+#define EXPECT_FORMATS_LIKE_PRINTF(...)                                  \
+    do {                                                                 \
+        char ours[64];                                                   \
+        char theirs[64];                                                 \
+        EXPECT_TRUE(FormatText(ours, sizeof ours, __VA_ARGS__));         \
+        std::snprintf(theirs, sizeof theirs, __VA_ARGS__);               \
+        EXPECT_STREQ(ours, theirs) << "arguments " << #__VA_ARGS__;      \
+    } while (0)
+
+TEST(TextUtil, FormatMatchesPrintfForTheProgramsConversions) {
+    EXPECT_FORMATS_LIKE_PRINTF("%s.%03u", "SYSTEM", 7u);
+    EXPECT_FORMATS_LIKE_PRINTF("%s%s.%03d", "C:\\WINDOWS\\", "WIN", 42);
+    EXPECT_FORMATS_LIKE_PRINTF("%03d|%03d|%03u", 1234, -5, 0u);
+    EXPECT_FORMATS_LIKE_PRINTF("[AddItem(%s,%s,%s,%d)]", "C:\\VIREO\\VIREO.EXE", "Vireo", "", 0);
+    EXPECT_FORMATS_LIKE_PRINTF("%-4d|%4d|%-6s|%6s|%.3s", -12, 34, "ab", "cd", "abcdef");
+    EXPECT_FORMATS_LIKE_PRINTF("%d %d %i %u", 0, -2147483647 - 1, 2147483647, 4294967295u);
+    EXPECT_FORMATS_LIKE_PRINTF("%ld %lu %x %X %c %%", -70000L, 70000UL, 0xbeefu, 0xbeefu, 'Q');
+    EXPECT_FORMATS_LIKE_PRINTF("copy %s %s \r\n", "A:\\PL.DR_", "C:\\WINDOWS\\SYSTEM\\PL.DRV");
+}
+
+// FormatTextV without the compiler's format check, for formats it would refuse.
+bool FormatUnchecked(char* dst, std::size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool fitted = FormatTextV(dst, size, format, args);
+    va_end(args);
+    return fitted;
+}
+
+TEST(TextUtil, FormatWritesUnknownConversionsAsTheyStand) {
+    char buf[32];
+    EXPECT_TRUE(FormatUnchecked(buf, sizeof buf, "%q%d%", 5)) << buf;
+    EXPECT_STREQ(buf, "%q5%");
 }
 
 TEST(TextUtil, TrimAndNumbers) {
