@@ -181,8 +181,9 @@ void SetToolEnvironment(std::int64_t date) {
     setenv("MTOOLS_SKIP_CHECK", "1", 1);
     setenv("MTOOLS_NO_VFAT", "1", 1);
     setenv("MTOOLS_LOWER_CASE", "0", 1);
+    // The host's own formatter: the programs' FormatText has no 64-bit conversion.
     char text[24];
-    FormatText(text, sizeof text, "%lld", static_cast<long long>(date));
+    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(date));
     setenv("SOURCE_DATE_EPOCH", text, 1);
     setenv("TZ", "UTC0", 1);
     setenv("LC_ALL", "C", 1);
