@@ -105,8 +105,10 @@ function(tls_shipped_program target)
     # headers to match.
     target_link_options(${target} PRIVATE -Wl,-e,${prefix}ProgramEntry
       -Wl,--disable-reloc-section -Wl,--disable-dynamicbase)
+    # strip writes the header's time stamp anew: the build time, as the link's.
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${CMAKE_STRIP} --remove-section=.reloc $<TARGET_FILE:${target}> VERBATIM)
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TLS_BUILD_TIME}
+              ${CMAKE_STRIP} --remove-section=.reloc $<TARGET_FILE:${target}> VERBATIM)
   endif()
 endfunction()
 
