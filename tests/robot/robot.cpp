@@ -146,6 +146,27 @@ Icon RecogniseIcon(HWND iconStatic) {
     return bestScore >= 80 ? best : Icon::Other;
 }
 
+// The icon is read off the screen, so another program's window over it (the
+// folder window Wine's shell opens for a new Program Manager group comes up
+// seconds later, wherever it likes) hides it: a user would bring the box to
+// the front to read it, and so does the robot, without activating it.
+void RaiseIfIconCovered(HWND box) {
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        if (Lower(cls) == "static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
+    }
+    if (!icon) return;
+    RECT rc;
+    if (!GetWindowRect(icon, &rc)) return;
+    POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    HWND shown = WindowFromPoint(centre);
+    if (shown && GetAncestor(shown, GA_ROOT) != box) {
+        SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 struct EnumState {
     DWORD pid;
     std::vector<HWND> windows;
@@ -679,6 +700,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
         DWORD start = GetTickCount();
         *seen = ReadDialog(Inspect(hwnd));
         while (seen->icon == Icon::Other && IsWindow(hwnd) && GetTickCount() - start < paintBound) {
+            RaiseIfIconCovered(hwnd);
             Sleep(kPollMs);
             *seen = ReadDialog(Inspect(hwnd));
         }

@@ -67,6 +67,30 @@ TEST(Robot, RecognisesTheMessageBoxIcons) {
         ASSERT_TRUE(r.WaitExit(kBound, &code));
         EXPECT_EQ(code, static_cast<DWORD>(IDOK));
     }
+
+    // Another window over the box hides its icon (as the folder window of
+    // Wine's shell may, coming up late): the robot brings the box up to read it.
+    Robot r;
+    ASSERT_TRUE(r.Start(Fixture(), "box 0x20 Covered Text"));
+    HWND hwnd = nullptr;
+    ASSERT_TRUE(r.WaitWindow(WindowQuery::MessageBox("Covered"), kBound, &hwnd));
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = "RobotTestCover";
+    ASSERT_TRUE(RegisterClassA(&wc));
+    HWND cover = CreateWindowExA(0, "RobotTestCover", "cover", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(cover, nullptr);
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(cover);
+    SeenDialog box;
+    ASSERT_TRUE(r.WaitMessageBox("Covered", kBound, &box, &hwnd));
+    EXPECT_EQ(box.icon, robot::Icon::Question) << "under a window: " << box.Describe();
+    DestroyWindow(cover);
+    ASSERT_TRUE(r.Enter(hwnd));
+    ASSERT_TRUE(r.WaitExit(kBound));
 }
 
 TEST(Robot, KeepsATranscriptOfEveryBox) {
