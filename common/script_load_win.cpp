@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "script_engine.h"
+#include "system_cursor.h"
 
 std::uint32_t ScriptLoadFile(const char* path) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kScriptTextSize + 1);
@@ -25,7 +26,7 @@ std::uint32_t ScriptLoadFile(const char* path) {
     text[got] = '\0';
     _lclose(file);
 
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(SystemCursor(IDC_WAIT));
     ScriptParseText(text);
     SetCursor(previous);
 

@@ -12,6 +12,7 @@
 // centred over it (inverted over the filled part).
 #include <windows.h>
 
+#include "../common/system_cursor.h"
 #include "percent_math.h"
 
 namespace {
@@ -156,7 +157,7 @@ bool RegisterPercentClass() {
     wc.lpfnWndProc = PercentWndProc;
     wc.cbWndExtra = 2 * static_cast<int>(sizeof(LONG_PTR));
     wc.hInstance = g_module;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = SystemCursor(IDC_ARROW);
     wc.lpszClassName = kClassName;
     g_classAtom = RegisterClassA(&wc);
     if (g_classAtom != 0) return true;

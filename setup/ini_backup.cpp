@@ -3,6 +3,7 @@
 #include "config_values.h"
 #include "lzcopy.h"
 #include "setup.h"
+#include "system_cursor.h"
 #include "textutil.h"
 
 namespace {
@@ -29,7 +30,7 @@ BOOL CopyIniFile(const char* iniName, const char* base, uint32_t number) {
 }  // namespace
 
 BOOL BackupIniFiles() {
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(SystemCursor(IDC_WAIT));
     BOOL ok = FALSE;
     UINT length = GetWindowsDirectoryA(g_backupWindowsDir, MAX_PATH);
     if (length > 0 && length < MAX_PATH && AppendBackslash(g_backupWindowsDir, sizeof g_backupWindowsDir)) {

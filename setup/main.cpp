@@ -10,6 +10,7 @@
 #include "setup.h"
 #include "shell.h"
 #include "shell_core.h"
+#include "system_cursor.h"
 #include "textutil.h"
 #include "win_export.h"
 
@@ -130,7 +131,7 @@ void PaintWelcome(HWND hwnd) {
 
 void OnCreate(HWND hwnd) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    SetCursor(SystemCursor(IDC_ARROW));
     g_picture = LockBitmap(instance, IDB_PICTURE, &g_pictureRes);
     g_logo = LockBitmap(instance, IDB_LOGO, &g_logoRes);
     RECT rc;
@@ -192,7 +193,7 @@ BOOL RegisterSetupClass(HINSTANCE instance) {
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hCursor = SystemCursor(IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(IsColourDisplay(g_setup.displayColors) ? RGB(192, 192, 192) : RGB(0, 0, 0));
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = kClassName;

@@ -7,6 +7,7 @@
 #include "desetup_core.h"
 #include "resource.h"
 #include "script_engine.h"
+#include "system_cursor.h"
 #include "textutil.h"
 #include "win_export.h"
 
@@ -31,7 +32,7 @@ BOOL RegisterMainClass(HINSTANCE instance) {
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = SystemCursor(IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(IsColour() ? RGB(0xC0, 0xC0, 0xC0) : RGB(0, 0, 0));
     wc.lpszClassName = kClassName;
     return RegisterClassA(&wc) != 0;
@@ -91,7 +92,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void DrawBitmap(HDC dc, int id, int x, int y, int width, int height) {
-    HBITMAP bitmap = LoadBitmapA(g_desetup.hInstance, MAKEINTRESOURCEA(id));
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(g_desetup.hInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (!bitmap) return;
     HDC memory = CreateCompatibleDC(dc);
     if (memory) {

@@ -8,6 +8,7 @@
 #include "desetup_core.h"
 #include "resource.h"
 #include "script_engine.h"
+#include "system_cursor.h"
 #include "textutil.h"
 
 DesetupState g_desetup;
@@ -141,7 +142,7 @@ int RunUninstall() {
     }
 
     // 6 to 8. Backups and INI entries.
-    HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    HCURSOR previousCursor = SetCursor(SystemCursor(IDC_WAIT));
     SetStatusLineId(IDS_STATUS_REMOVE_BACKUPS);
     RemoveIniBackups();
     SetStatusLineId(IDS_STATUS_RESTORE_INI);
