@@ -69,13 +69,6 @@ std::size_t strnlen(const char* text, std::size_t size) {
     return n;
 }
 
-int strcmp(const char* a, const char* b) {
-    for (; *a && *a == *b; ++a, ++b) {
-    }
-    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-    return x == y ? 0 : (x < y ? -1 : 1);
-}
-
 int strncmp(const char* a, const char* b, std::size_t count) {
     for (; count; --count, ++a, ++b) {
         unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
@@ -116,16 +109,6 @@ std::size_t strcspn(const char* text, const char* reject) {
         for (const char* r = reject; *r; ++r) {
             if (text[n] == *r) return n;
         }
-    }
-    return n;
-}
-
-std::size_t strspn(const char* text, const char* accept) {
-    std::size_t n = 0;
-    for (; text[n]; ++n) {
-        const char* a = accept;
-        while (*a && *a != text[n]) ++a;
-        if (!*a) return n;
     }
     return n;
 }

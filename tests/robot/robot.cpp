@@ -150,20 +150,17 @@ Icon RecogniseIcon(HWND iconStatic) {
 // folder window Wine's shell opens for a new Program Manager group comes up
 // seconds later, wherever it likes) hides it: a user would bring the box to
 // the front to read it, and so does the robot, without activating it.
-void RaiseIfIconCovered(HWND box) {
-    HWND icon = nullptr;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[16] = "";
-        GetClassNameA(child, cls, sizeof cls);
-        if (Lower(cls) == "static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
-    }
-    if (!icon) return;
-    RECT rc;
-    if (!GetWindowRect(icon, &rc)) return;
-    POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-    HWND shown = WindowFromPoint(centre);
-    if (shown && GetAncestor(shown, GA_ROOT) != box) {
-        SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void RaiseIfIconCovered(const SeenDialog& box) {
+    for (const ControlInfo& c : box.controls) {
+        if (Lower(c.className) != "static" || (c.style & SS_TYPEMASK) != SS_ICON) continue;
+        RECT rc;
+        if (!GetWindowRect(c.hwnd, &rc)) return;
+        POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        HWND shown = WindowFromPoint(centre);
+        if (shown && GetAncestor(shown, GA_ROOT) != box.hwnd) {
+            SetWindowPos(box.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        return;
     }
 }
 
@@ -700,7 +697,7 @@ bool Robot::Matches(const WindowInfo& info, const WindowQuery& query) const {
         DWORD start = GetTickCount();
         *seen = ReadDialog(Inspect(hwnd));
         while (seen->icon == Icon::Other && IsWindow(hwnd) && GetTickCount() - start < paintBound) {
-            RaiseIfIconCovered(hwnd);
+            RaiseIfIconCovered(*seen);
             Sleep(kPollMs);
             *seen = ReadDialog(Inspect(hwnd));
         }
