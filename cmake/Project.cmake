@@ -21,6 +21,17 @@ else()
   add_compile_definitions(NOMINMAX)
 endif()
 
+# The 32-bit programs run on every PC that runs Windows 95: from the 80386
+# with its 80387 on (the compiler's default, -march=pentiumpro, emits cmov,
+# which no 386, 486, Pentium or K6 has; scripts/check-release refuses any
+# instruction newer than the 386 and 387 in the release set). Tuned for the
+# 486, the floor of NT 4.0 and the processor of many Windows 95 machines: a
+# fixed model that does not move with compiler releases as "generic" does,
+# and of i386, i486, pentium and generic the one with the smallest code.
+if(TLS_TARGET STREQUAL "win32")
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-march=i386;-mtune=i486>")
+endif()
+
 # The build time, the one time that the build records (the programs' PE
 # headers, the distribution set's files and diskette images): the
 # SOURCE_DATE_EPOCH of the environment when set, otherwise the time of the
@@ -65,6 +76,12 @@ function(tls_program_options target)
 endfunction()
 
 if(TLS_IS_WINDOWS)
+  # The build host's Python 3, for the build steps written in it (Debian's
+  # first: the package's assets need its python3-fonttools).
+  find_program(TLS_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  if(NOT TLS_SYSTEM_PYTHON)
+    find_program(TLS_SYSTEM_PYTHON NAMES python3 REQUIRED)
+  endif()
   # libgcc's static helpers (___chkstk_ms for large stack frames) after every
   # library, for the programs linked without the compiler's default libraries.
   set(CMAKE_C_STANDARD_LIBRARIES "${CMAKE_C_STANDARD_LIBRARIES} -lgcc")
@@ -72,7 +89,8 @@ if(TLS_IS_WINDOWS)
 endif()
 
 # tls_shipped_program(target): the shipped programs (TLSETUP.EXE, TLDELET.EXE,
-# ZEROZ32.DLL, and the installer's test variant) link no C runtime and no
+# ZEROZ32.DLL, the installer's test variant, and the package's companion
+# programs and driver library) link no C runtime and no
 # libstdc++: Windows 95 as released has no MSVCRT.DLL. Our own entry point and
 # memory and string functions (common/runtime/runtime_win.cpp) stand in for
 # them; the DLL's entry point is its DllMain. They ask for Windows 4.0, carry
@@ -106,9 +124,14 @@ function(tls_shipped_program target)
     target_link_options(${target} PRIVATE -Wl,-e,${prefix}ProgramEntry
       -Wl,--disable-reloc-section -Wl,--disable-dynamicbase)
     # strip writes the header's time stamp anew: the build time, as the link's.
+    # It leaves the header's IMAGE_FILE_RELOCS_STRIPPED flag clear, as the
+    # linker wrote it for the image with its table; pe_relocs_stripped.py
+    # sets it, so that no loader takes the image for one it can move.
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TLS_BUILD_TIME}
-              ${CMAKE_STRIP} --remove-section=.reloc $<TARGET_FILE:${target}> VERBATIM)
+              ${CMAKE_STRIP} --remove-section=.reloc $<TARGET_FILE:${target}>
+      COMMAND ${TLS_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/cmake/pe_relocs_stripped.py $<TARGET_FILE:${target}>
+      VERBATIM)
   endif()
 endfunction()
 
