@@ -59,17 +59,34 @@ void PutRepeated(FormatOut* out, char c, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) PutChar(out, c);
 }
 
-// One field: optional sign, then the digits or text, padded to width with
-// blanks (at the left, or at the right with '-') or with zeros after the sign.
-void PutField(FormatOut* out, const char* sign, const char* text, std::size_t length, std::size_t width,
-              bool leftAlign, bool zeroPad) {
-    std::size_t signLength = std::strlen(sign);
-    std::size_t pad = width > signLength + length ? width - signLength - length : 0;
+// One field: optional sign, `zeros` zeros (an integer's precision), then the
+// digits or text, padded to width with blanks (at the left, or at the right
+// with '-') or with zeros after the sign.
+void PutField(FormatOut* out, const char* sign, std::size_t zeros, const char* text, std::size_t length,
+              std::size_t width, bool leftAlign, bool zeroPad) {
+    std::size_t content = std::strlen(sign) + zeros + length;
+    std::size_t pad = width > content ? width - content : 0;
     if (!leftAlign && !zeroPad) PutRepeated(out, ' ', pad);
     for (const char* s = sign; *s; ++s) PutChar(out, *s);
     if (!leftAlign && zeroPad) PutRepeated(out, '0', pad);
+    PutRepeated(out, '0', zeros);
     for (std::size_t i = 0; i < length; ++i) PutChar(out, text[i]);
     if (leftAlign) PutRepeated(out, ' ', pad);
+}
+
+// An integer's digits as C's printf writes them: at least `precision`
+// digits (none for a zero with precision 0), and with a precision the '0'
+// flag is ignored.
+void PutInteger(FormatOut* out, const char* sign, const char* first, const char* end, bool hasPrecision,
+                std::size_t precision, std::size_t width, bool leftAlign, bool zeroPad) {
+    std::size_t length = static_cast<std::size_t>(end - first);
+    std::size_t zeros = 0;
+    if (hasPrecision) {
+        if (precision == 0 && length == 1 && *first == '0') length = 0;
+        zeros = precision > length ? precision - length : 0;
+        zeroPad = false;
+    }
+    PutField(out, sign, zeros, first, length, width, leftAlign, zeroPad);
 }
 
 // Digits of value in base 10 or 16, written backwards from the end of digits
@@ -87,9 +104,11 @@ char* DigitsOf(unsigned long value, unsigned base, bool upper, char* end) {
 }  // namespace
 
 // The conversions the programs use: %s, %c, %d, %i, %u, %x, %X and %%, with
-// the flags '-' and '0', a width, a precision for %s and the length 'l'.
-// Anything else is written out as it stands. Needs no C runtime, so the
-// shipped programs format without one.
+// the flags '-' and '0', a width, a precision for %s and the integers, and
+// the length 'l' for the integers. Anything else ends the formatting with
+// false and an empty dst: taking no argument for it, or the wrong one, would
+// shift every later argument. Needs no C runtime, so the shipped programs
+// format without one.
 bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) {
     if (size == 0) return false;
     FormatOut out{dst, size, 0, false};
@@ -120,29 +139,34 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
         }
         char digits[24];
         char* end = digits + sizeof digits;
+        bool refused = false;
         switch (*f) {
         case '%':
-            PutChar(&out, '%');
+            refused = f != start + 1;  // "%%" takes nothing between the two
+            if (!refused) PutChar(&out, '%');
             break;
         case 's': {
+            refused = isLong;  // a wide string
+            if (refused) break;
             const char* text = va_arg(args, const char*);
             if (!text) text = "(null)";
             std::size_t length = 0;
             while (text[length] && (!hasPrecision || length < precision)) ++length;
-            PutField(&out, "", text, length, width, leftAlign, false);
+            PutField(&out, "", 0, text, length, width, leftAlign, false);
             break;
         }
         case 'c':
+            refused = isLong || hasPrecision;  // a wide character; a precision means nothing here
+            if (refused) break;
             digits[0] = static_cast<char>(va_arg(args, int));
-            PutField(&out, "", digits, 1, width, leftAlign, false);
+            PutField(&out, "", 0, digits, 1, width, leftAlign, false);
             break;
         case 'd':
         case 'i': {
             long value = isLong ? va_arg(args, long) : va_arg(args, int);
             unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
             char* first = DigitsOf(magnitude, 10, false, end);
-            PutField(&out, value < 0 ? "-" : "", first, static_cast<std::size_t>(end - first), width, leftAlign,
-                     zeroPad);
+            PutInteger(&out, value < 0 ? "-" : "", first, end, hasPrecision, precision, width, leftAlign, zeroPad);
             break;
         }
         case 'u':
@@ -150,14 +174,17 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
         case 'X': {
             unsigned long value = isLong ? va_arg(args, unsigned long) : va_arg(args, unsigned);
             char* first = DigitsOf(value, *f == 'u' ? 10 : 16, *f == 'X', end);
-            PutField(&out, "", first, static_cast<std::size_t>(end - first), width, leftAlign, zeroPad);
+            PutInteger(&out, "", first, end, hasPrecision, precision, width, leftAlign, zeroPad);
             break;
         }
         default:
-            // Not a conversion of ours (or the format ends): written as it stands.
-            for (const char* s = start; s <= f && *s; ++s) PutChar(&out, *s);
-            if (!*f) --f;
+            // Another flag, length or conversion, or the format ends.
+            refused = true;
             break;
+        }
+        if (refused) {
+            dst[0] = '\0';
+            return false;
         }
     }
     out.dst[out.used] = '\0';

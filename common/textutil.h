@@ -24,8 +24,10 @@ bool AppendBackslash(char* dst, std::size_t size);
 bool JoinPath(char* dst, std::size_t size, const char* dir, const char* name);
 
 // printf-style formatting into a fixed buffer; false when the result was cut
-// (dst then holds as much as fits). Conversions: %s (with a precision), %c,
-// %d, %i, %u, %x, %X, %%; flags '-' and '0', a width, the length 'l'.
+// (dst then holds as much as fits). Conversions: %s, %c, %d, %i, %u, %x, %X,
+// %%; flags '-' and '0', a width, a precision (for %s and the integers, as
+// C's printf has it), the length 'l' (for the integers). Any other
+// conversion, flag or length is refused: false, with dst empty.
 bool FormatText(char* dst, std::size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args);

@@ -11,6 +11,8 @@
 
 #include <lzexpand.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr UINT kStyleRetryCancel = 0x1045;  // MB_RETRYCANCEL | MB_ICONINFORMATION | MB_SYSTEMMODAL
@@ -197,9 +199,26 @@ BOOL CopyPackageFiles(HWND dlg) {
     return stopped ? FALSE : TRUE;
 }
 
+namespace {
+
+bool IsIniFile(const char* path) {
+    const std::size_t length = std::strlen(path);
+    return length >= 4 && CompareNoCase(path + length - 4, ".INI") == 0;
+}
+
+}  // namespace
+
 int CopyOrExpandFile(const char* sourcePath, char* destPath, BOOL expand) {
     UpperCaseText(destPath);
     if (CompareNoCase(sourcePath, destPath) == 0) return kCopyDone;
+
+    // Windows 95 keeps the last private INI file used (PELORASD.INI, read by
+    // the search for a previous version) in its profile cache. An INI file
+    // read or replaced here is flushed first: the copy takes its latest
+    // text, and the next profile call reads the new file rather than
+    // writing an older image over it. The flush call always reports FALSE.
+    if (IsIniFile(sourcePath)) WritePrivateProfileStringA(nullptr, nullptr, nullptr, sourcePath);
+    if (IsIniFile(destPath)) WritePrivateProfileStringA(nullptr, nullptr, nullptr, destPath);
 
     // The LZ functions take writable names; the paths are short.
     char source[kCopyPathSize];

@@ -21,9 +21,18 @@ char g_backupWindowsDir[MAX_PATH + 2];
 char g_backupSource[MAX_PATH + 16];
 char g_backupTarget[MAX_PATH + 16];
 
+// Windows 95 keeps WIN.INI and the last private INI file in memory and
+// writes them out later; a copy made before then would miss the latest
+// changes (the fonts' [Fonts] lines among them). Flushing the file's cache
+// first writes them out; the flush call always reports FALSE.
 BOOL CopyIniFile(const char* iniName, const char* base, uint32_t number) {
     if (!JoinPath(g_backupSource, g_backupWindowsDir, iniName)) return FALSE;
     if (!FormatBackupPath(g_backupTarget, sizeof g_backupTarget, g_backupWindowsDir, base, number)) return FALSE;
+    if (CompareNoCase(iniName, "WIN.INI") == 0) {
+        WriteProfileStringA(nullptr, nullptr, nullptr);
+    } else {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_backupSource);
+    }
     return LzCopyFile(g_backupSource, g_backupTarget);
 }
 

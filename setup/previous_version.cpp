@@ -75,10 +75,13 @@ BOOL RemovePreviousVersion(HWND hwnd) {
     const bool found = FindPreviousUninstaller(velmDir, uninstaller);
     if (!PreviousRemovalOffered(found, HasOfferText(), velmDir)) return TRUE;
 
+    // The uninstaller's path is quoted: a path that still holds a blank
+    // (a volume without short names) would otherwise end at it, and the old
+    // uninstaller would take the rest of the path for its argument.
     char oldScript[kCandidatePathSize];
     char command[kCandidatePathSize + 16];
-    if (!JoinPath(oldScript, g_setup.previousDir, "TLSETUP.INF") || !CopyText(command, uninstaller) ||
-        !AppendText(command, " External")) {
+    if (!JoinPath(oldScript, g_setup.previousDir, "TLSETUP.INF") ||
+        !FormatText(command, sizeof command, "\"%s\" External", uninstaller)) {
         return TRUE;
     }
     for (;;) {

@@ -102,6 +102,10 @@ int RestoreSystemIni() {
     FormatText(systemIni, sizeof systemIni, "%sSYSTEM.INI", windowsDir);
     FormatText(systemBackup, sizeof systemBackup, "%sSYSTEM.000", windowsDir);
 
+    // Windows 95 may still hold changes to SYSTEM.INI in its profile cache:
+    // flushed first, they are in the copies, and no later write-out of the
+    // cache undoes the rewrite. The flush call always reports FALSE.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, systemIni);
     LzCopyFile(systemIni, systemBackup);
     if (!LzCopyFile(systemIni, temp)) {
         DeleteFileA(temp);

@@ -129,14 +129,15 @@ __attribute__((force_align_arg_pointer, noreturn)) void ProgramEntry() {
     while (count) __CTOR_LIST__[count--]();
 
     // The command line after the program's name (quoted or not) and the
-    // blanks behind it, as the C runtime hands it to WinMain.
+    // blanks behind it, as the C runtime hands it to WinMain. The bytes are
+    // compared unsigned: letters above 127 (an 8.3 name may hold them) are
+    // no blanks.
     char* line = GetCommandLineA();
     bool quoted = false;
-    while (*line > ' ' || (*line && quoted)) {
-        if (*line == '"') quoted = !quoted;
-        ++line;
+    for (unsigned char c; (c = static_cast<unsigned char>(*line)) > ' ' || (c && quoted); ++line) {
+        if (c == '"') quoted = !quoted;
     }
-    while (*line && *line <= ' ') ++line;
+    while (*line && static_cast<unsigned char>(*line) <= ' ') ++line;
 
     STARTUPINFOA startup;
     startup.dwFlags = 0;

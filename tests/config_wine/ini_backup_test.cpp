@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "config_support.h"
+#include "file_install.h"
 #include "lzcopy.h"
+#include "win95_profile_cache.h"
 
 namespace {
 
@@ -102,6 +104,37 @@ TEST_F(IniBackup, FailedWinBackupFailsAndKeepsTheSystemBackup) {
     EXPECT_EQ(g_setup.iniBackupNumber, 2u);
     EXPECT_EQ(ReadBytes(Backup("SYSTEM", 2)), systemIni) << "the SYSTEM backup already written stays";
     EXPECT_FALSE(FileExists(Backup("WIN", 2)));
+}
+
+// With the profile cache of Windows 95, the fonts registered during the copy
+// are in WIN.INI's memory image when the backup is taken, and a change that
+// any program made to SYSTEM.INI just before may be too: the backups hold
+// them, as they do under Wine, because the backup flushes both files first.
+TEST_F(IniBackup, BackupsHoldWhatWindows95sProfileCacheHeld) {
+    const std::string fontLine = "Marigold (TrueType)=FTFCACHE.FOT";
+    const std::string systemLine = "CacheTest=1";
+    BOOL backedUp = FALSE;
+    std::string winIniBefore, systemIniBefore;
+    {
+        win95::Windows95ProfileCache cache;
+        ASSERT_TRUE(cache.swapped());
+        ASSERT_TRUE(WritePrivateProfileStringA("386Enh", "CacheTest", "1", "system.ini"));
+        ASSERT_TRUE(RegisterTrueTypeFont(1, 2, "C:\\NOFONTS\\FTFCACHE.TTF", "FTFCACHE.TT_"));
+        winIniBefore = ReadBytes(InWindows("WIN.INI"));
+        systemIniBefore = ReadBytes(InWindows("SYSTEM.INI"));
+        backedUp = BackupIniFiles();
+    }
+    const std::string winBackup = ReadBytes(Backup("WIN", 1));
+    const std::string systemBackup = ReadBytes(Backup("SYSTEM", 1));
+    WriteProfileStringA("Fonts", "Marigold (TrueType)", nullptr);
+    WritePrivateProfileStringA("386Enh", "CacheTest", nullptr, "system.ini");
+
+    EXPECT_EQ(winIniBefore.find(fontLine), std::string::npos) << "the cache held the font line back: " << winIniBefore;
+    EXPECT_EQ(systemIniBefore.find(systemLine), std::string::npos) << systemIniBefore;
+    EXPECT_EQ(backedUp, TRUE);
+    EXPECT_NE(winBackup.find("[Fonts]"), std::string::npos) << winBackup;
+    EXPECT_NE(winBackup.find(fontLine), std::string::npos) << winBackup;
+    EXPECT_NE(systemBackup.find(systemLine), std::string::npos) << systemBackup;
 }
 
 TEST(LzCopy, ExpandsACompressedFileAndCopiesAPlainOne) {

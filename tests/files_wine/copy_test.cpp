@@ -3,6 +3,7 @@
 #include "file_install.h"
 #include "files_fixture.h"
 #include "resource.h"
+#include "../machine/win95_profile_cache.h"
 
 namespace {
 
@@ -414,6 +415,31 @@ TEST_F(CopyTest, CopyOrExpandFileUpperCasesAndReportsEachFailure) {
     CopyText(target, (dest + "\\packed.txt").c_str());
     EXPECT_EQ(CopyOrExpandFile(packed.c_str(), target, TRUE), 0);
     EXPECT_EQ(ReadFileBytes(dest + "\\PACKED.TXT"), "expanded text");
+}
+
+// With the profile cache of Windows 95: an INI file that the profile
+// functions read before (as the search for a previous version reads
+// PELORASD.INI) and that the copy replaces keeps the copied text when
+// settings are written into it afterwards and the cache is written out.
+TEST_F(CopyTest, ACopiedIniFileIsNotOverwrittenByWindows95sProfileCache) {
+    MakeDirectory(dest);
+    const std::string source = disk1 + "\\PEL50.INI";
+    WriteFileBytes(source, "[PrinterStyle]\r\nHopperCapacity=50\r\n");
+    char target[80];
+    CopyText(target, (dest + "\\PELORASD.INI").c_str());
+    WriteFileBytes(target, "[Applications]\r\nVelmDir=C:\\OLD\r\n");
+    {
+        win95::Windows95ProfileCache cache;
+        ASSERT_TRUE(cache.swapped());
+        char old[32];
+        GetPrivateProfileStringA("Applications", "VelmDir", "", old, sizeof old, target);
+        ASSERT_STREQ(old, "C:\\OLD");
+        ASSERT_EQ(CopyOrExpandFile(source.c_str(), target, FALSE), 0);
+        ASSERT_TRUE(WritePrivateProfileStringA("Applications", "VelmDir", "C:\\VIREO", target));
+    }
+    const std::string text = ReadFileBytes(target);
+    EXPECT_NE(text.find("HopperCapacity=50"), std::string::npos) << "the copied text is gone:\n" << text;
+    EXPECT_NE(text.find("VelmDir=C:\\VIREO"), std::string::npos) << text;
 }
 
 }  // namespace

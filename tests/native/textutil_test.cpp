@@ -59,7 +59,18 @@ TEST(TextUtil, FormatMatchesPrintfForTheProgramsConversions) {
     EXPECT_FORMATS_LIKE_PRINTF("copy %s %s \r\n", "A:\\PL.DR_", "C:\\WINDOWS\\SYSTEM\\PL.DRV");
 }
 
-// FormatTextV without the compiler's format check, for formats it would refuse.
+// The compiler warns of a '0' flag beside a precision, which printf ignores.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+TEST(TextUtil, FormatHonoursIntegerPrecisionLikePrintf) {
+    EXPECT_FORMATS_LIKE_PRINTF("%.3d|%.3d|%5.3d|%-5.3d|", 7, -7, 42, 42);
+    EXPECT_FORMATS_LIKE_PRINTF("%05.3d|%05.3u|%08.4lX|%.0d|%3.0u|%.0d", 7, 7u, 0xabcUL, 0, 0u, 5);
+    EXPECT_FORMATS_LIKE_PRINTF("%.1d|%.12x|%010.5i", 123, 0x1fu, -123);
+}
+#pragma GCC diagnostic pop
+
+// FormatTextV without the compiler's format check, for formats it would refuse
+// or that it accepts but the formatter does not know.
 bool FormatUnchecked(char* dst, std::size_t size, const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -68,10 +79,22 @@ bool FormatUnchecked(char* dst, std::size_t size, const char* format, ...) {
     return fitted;
 }
 
-TEST(TextUtil, FormatWritesUnknownConversionsAsTheyStand) {
+TEST(TextUtil, FormatRefusesWhatItCannotFormatWithoutShiftingArguments) {
+    // Each of these would take its argument otherwise than printf does (or
+    // none at all), and every later argument would shift: a %s after it
+    // would read a number as a pointer.
+    for (const char* format : {"%+d %s", "% d %s", "%#x %s", "%hd %s", "%lld %s", "%I64u %s", "%zu %s",
+                               "%*d %s", "%.*s %s", "%f %s", "%p %s", "%n %s", "%ls %s", "%lc %s", "%.2c %s",
+                               "%5% %s", "%l%%s", "tail %"}) {
+        char buf[32] = "untouched";
+        EXPECT_FALSE(FormatUnchecked(buf, sizeof buf, format, 5, "text")) << format << " gave \"" << buf << "\"";
+        EXPECT_STREQ(buf, "") << format;
+    }
     char buf[32];
-    EXPECT_TRUE(FormatUnchecked(buf, sizeof buf, "%q%d%", 5)) << buf;
-    EXPECT_STREQ(buf, "%q5%");
+    EXPECT_FALSE(FormatUnchecked(buf, sizeof buf, "C:\\%s\\%q", "VIREO")) << buf;
+    EXPECT_STREQ(buf, "") << "no plausible prefix of a path is left behind";
+    EXPECT_TRUE(FormatUnchecked(buf, sizeof buf, "%s %%", "text")) << buf;
+    EXPECT_STREQ(buf, "text %");
 }
 
 TEST(TextUtil, TrimAndNumbers) {

@@ -9,6 +9,7 @@
 #include "desetup.h"
 #include "wine_files.h"
 #include "../machine/win95_profile.h"
+#include "../machine/win95_profile_cache.h"
 
 namespace {
 
@@ -165,6 +166,32 @@ TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << (search != INVALID_HANDLE_VALUE ? found.cFileName : "");
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     WriteBytes(systemIni, saved);
+}
+
+// With the profile cache of Windows 95, a port line written through the
+// profile functions just before may still be in SYSTEM.INI's memory image:
+// the rewrite flushes it first, so that it works on that text and no later
+// write-out of the image brings the line back.
+TEST_F(IniRestore, SystemIniRewriteSeesWhatWindows95sProfileCacheHeld) {
+    const std::string systemIni = WindowsDir() + "\\SYSTEM.INI";
+    const std::string saved = ReadBytes(systemIni);
+    WriteBytes(systemIni, "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\ndevice=*vpicd\r\n");
+    int result = 0;
+    std::string onDisk;
+    {
+        win95::Windows95ProfileCache cache;
+        ASSERT_TRUE(cache.swapped());
+        ASSERT_TRUE(WritePrivateProfileStringA("386Enh", "PeloraLPT", "1", "system.ini"));
+        onDisk = ReadBytes(systemIni);
+        result = RestoreSystemIni();
+    }
+    const std::string after = ReadBytes(systemIni);
+    const std::string copy = ReadBytes(Backup("SYSTEM.000"));
+    WriteBytes(systemIni, saved);
+    EXPECT_EQ(onDisk.find("PeloraLPT"), std::string::npos) << "the cache held the line back: " << onDisk;
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(after.find("PeloraLPT"), std::string::npos) << "the port line is back in SYSTEM.INI:\n" << after;
+    EXPECT_NE(copy.find("PeloraLPT=1"), std::string::npos) << "SYSTEM.000 holds the text before the rewrite:\n" << copy;
 }
 
 // The program's _hwrite calls go through this import slot: a full disk is
