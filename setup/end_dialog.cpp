@@ -40,11 +40,34 @@ void EnableShutdownPrivilege() {
     FreeLibrary(advapi);
 }
 
+// Where the restart request stands. It counts as made from just before
+// ExitWindowsEx, since the system may send its end-of-session messages before
+// the call returns, until the session ends or, when another program refuses
+// to end it, the prompt is shown again.
+enum class RestartRequest { None, Made, CalledOff };
+RestartRequest g_restartRequest = RestartRequest::None;
+
 }  // namespace
 
 BOOL RequestWindowsRestart() {
     EnableShutdownPrivilege();
-    return ExitWindowsEx(EWX_REBOOT, 0);
+    g_restartRequest = RestartRequest::Made;
+    BOOL accepted = ExitWindowsEx(EWX_REBOOT, 0);
+    // A refused request shows the prompt again at once, in the loop.
+    if (!accepted) g_restartRequest = RestartRequest::None;
+    return accepted;
+}
+
+void NoteSessionGoesOn(HWND hwnd) {
+    if (g_restartRequest != RestartRequest::Made) return;
+    g_restartRequest = RestartRequest::CalledOff;
+    PostMessageA(hwnd, kShowRestartPromptAgain, 0, 0);
+}
+
+bool TakeCalledOffRestart() {
+    if (g_restartRequest != RestartRequest::CalledOff) return false;
+    g_restartRequest = RestartRequest::None;
+    return true;
 }
 
 TLS_EXPORT INT_PTR CALLBACK EndDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {

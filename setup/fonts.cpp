@@ -1,7 +1,8 @@
 // Registration of the package's TrueType fonts, each right after its copy:
 // resource file beside the font, added to the running system, announced to
-// every top-level window and entered in WIN.INI [Fonts]. An earlier
-// installation's font is taken out of the system before its file is replaced.
+// every top-level window and entered in WIN.INI [Fonts] (and, on Windows 95,
+// 98 and ME, in the registry's font list). An earlier installation's font is
+// taken out of the system before its file is replaced.
 #include "file_install.h"
 #include "font_names.h"
 #include "setup.h"
@@ -15,6 +16,33 @@ constexpr UINT kFontChangeTimeoutMs = 5000;
 // Most references to one font taken out of the system before its file is
 // replaced; each earlier installation (or program) that added it holds one.
 constexpr int kFontReleaseLimit = 32;
+
+// The installed font list of Windows 95, 98 and ME, which these systems read
+// at start-up in place of WIN.INI [Fonts]. Windows NT maps WIN.INI [Fonts]
+// to its own font list itself.
+constexpr char kWindowsFontsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+
+bool FontListIsInTheRegistry() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// The font under its [Fonts] key, with its file's name as data, as the
+// system's own font installation enters it. Like the other steps of the
+// registration but the WIN.INI line, its result is not examined.
+void EnterFontInRegistry(const char* key, const char* fontPath) {
+    char data[MAX_PATH];
+    if (!BuildFontRegistryValue(data, sizeof data, fontPath)) return;
+    HKEY fonts = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWindowsFontsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &fonts, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(fonts, key, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                   static_cast<DWORD>(lstrlenA(data) + 1));
+    RegCloseKey(fonts);
+}
 
 }  // namespace
 
@@ -59,5 +87,6 @@ BOOL RegisterTrueTypeFont(std::uint32_t position, std::uint32_t fileCount, const
     AddFontResourceA(resourcePath);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kFontChangeTimeoutMs, &ignored);
+    if (FontListIsInTheRegistry()) EnterFontInRegistry(key, fontPath);
     return WriteProfileStringA("Fonts", key, resourceName);
 }

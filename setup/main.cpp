@@ -284,6 +284,13 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_KEYDOWN:
         RunInstallation(hwnd);
         return 0;
+    case WM_ENDSESSION:
+        // The session goes on: another program refused to end it.
+        if (!wParam) NoteSessionGoesOn(hwnd);
+        return 0;
+    case kShowRestartPromptAgain:
+        if (TakeCalledOffRestart()) RunRestartPrompt(hwnd);
+        return 0;
     case WM_DESTROY:
         OnDestroy();
         return 0;

@@ -343,6 +343,12 @@ void RunInstallation(HWND hwnd) {
 
     WriteStartupBatch();
 
+    RunRestartPrompt(hwnd);
+}
+
+// An accepted request leaves the main window as it is while Windows shuts
+// down; if the session goes on after all, the main window runs this again.
+void RunRestartPrompt(HWND hwnd) {
     for (;;) {
         INT_PTR result = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_RESTART), hwnd, EndDlgProc, 0);
         if (result != IDC_RESTART_WINDOWS) {

@@ -24,6 +24,22 @@ extern "C" INT_PTR CALLBACK EndDlgProc(HWND, UINT, WPARAM, LPARAM);
 // (end_dialog.cpp).
 BOOL RequestWindowsRestart();
 
+// An accepted restart request does not end the session when another program
+// refuses to end it: the system then tells every top-level window so
+// (WM_ENDSESSION with FALSE), from inside a sent message, possibly before
+// ExitWindowsEx has returned. The main window passes that on to
+// NoteSessionGoesOn, which, when a restart request was made, posts
+// kShowRestartPromptAgain to it; on that message, TakeCalledOffRestart is
+// true once and the main window runs RunRestartPrompt again, outside every
+// other dialog and sent message (end_dialog.cpp).
+constexpr UINT kShowRestartPromptAgain = WM_APP;
+void NoteSessionGoesOn(HWND hwnd);
+bool TakeCalledOffRestart();
+
+// The closing prompt loop, dialog 904 until "Exit Setup" (which ends the
+// program) or an accepted restart request (sequence.cpp).
+void RunRestartPrompt(HWND hwnd);
+
 // Port counting with the enumeration call passed in, so that tests can watch
 // the sizes it is given (ports.cpp). `enumPorts` has the signature of
 // EnumPortsA.

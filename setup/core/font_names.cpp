@@ -80,6 +80,17 @@ bool BuildFontResourceName(char* dst, std::size_t size, const char* sourceName) 
     return true;
 }
 
+bool BuildFontRegistryValue(char* dst, std::size_t size, const char* fontPath) {
+    if (size == 0) return false;
+    const char* name = std::strrchr(fontPath, '\\');
+    name = name ? name + 1 : fontPath;
+    if (name[0] == '\0' || !CopyText(dst, size, name)) {
+        dst[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 bool BuildFontDirectory(char* dst, std::size_t size, const char* windowsDir) {
     if (size == 0) return false;
     if (windowsDir[0] == '\0' || !JoinPath(dst, size, windowsDir, "FONTS")) {

@@ -30,5 +30,10 @@ bool BuildFontResourcePath(char* dst, std::size_t size, const char* fontPath);
 // "." and followed by ".FOT".
 bool BuildFontResourceName(char* dst, std::size_t size, const char* sourceName);
 
+// Data of the font's value under the Fonts key of Windows 95, 98 and ME: the
+// font file's name without its directory, as those systems' own font
+// installation writes it for a font in the fonts folder.
+bool BuildFontRegistryValue(char* dst, std::size_t size, const char* fontPath);
+
 // The fonts folder of the Windows directory.
 bool BuildFontDirectory(char* dst, std::size_t size, const char* windowsDir);

@@ -88,8 +88,8 @@ protected:
     }
 
     // Starts the installer from its folder and waits for its welcome screen.
-    void StartInstaller() {
-        ASSERT_TRUE(robot_.Start(dir_ + "tlsetup.exe", "", dir_));
+    void StartInstaller(const char* program = "tlsetup.exe") {
+        ASSERT_TRUE(robot_.Start(dir_ + program, "", dir_));
         ASSERT_TRUE(robot_.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main_));
         EXPECT_EQ(robot_.Caption(main_), kMainTitle);
     }
@@ -453,6 +453,48 @@ TEST_F(Installer, RestartWindowsAsksTheSystemToEndTheSession) {
     ReadFile(file, text, sizeof text - 1, &read, nullptr);
     CloseHandle(file);
     EXPECT_STREQ(text, "endsession");
+}
+
+// The test variant whose restart request the system accepts and another
+// program then refuses (its stand-in ExitWindowsEx sends what Windows sends:
+// WM_QUERYENDSESSION, then WM_ENDSESSION with FALSE, the first time before it
+// returns, the second time from another thread after it has returned). The
+// session goes on, so the installer shows its restart prompt again each
+// time, and Exit Setup then ends it as usual.
+TEST_F(Installer, ARestartThatAnotherProgramRefusesBringsThePromptBack) {
+    const std::string offer = robot::OfferVariant();
+    const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tlsetup_vetoed.exe";
+    Prepare();
+    ASSERT_TRUE(robot::CopyInto(variant, dir_)) << "copying " << variant << " to " << dir_;
+    StartInstaller("tlsetup_vetoed.exe");
+    PressFirstKey();
+    ConnectFirstPort();
+    HWND prompt = DriveToRestartPrompt();
+    ASSERT_NE(prompt, nullptr);
+    const std::size_t before = robot_.Transcript().size();
+    for (int request = 1; request <= 2; ++request) {
+        ASSERT_TRUE(robot_.ClickText(prompt, "&Restart Windows"));
+        ASSERT_TRUE(robot_.WaitGone(prompt, kBound));
+        ASSERT_TRUE(robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kRestartDialogIds), kBound, &prompt))
+            << "no restart prompt after refused request " << request << "; transcript:\n" << robot_.TranscriptText();
+        EXPECT_EQ(robot_.ControlText(prompt, 114), "You must restart Windows in order to activate Vireo.");
+    }
+    ASSERT_TRUE(robot_.ClickText(prompt, "&Exit Setup"));
+    ExpectEndsWithCodeZero();
+
+    std::vector<SeenDialog> seen = robot_.Transcript();
+    EXPECT_EQ(seen.size(), before + 2) << "the prompt twice more and nothing else:\n" << robot_.TranscriptText();
+    HANDLE file = CreateFileA((dir_ + "ENDSESS.LOG").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the stand-in left no ENDSESS.LOG";
+    char text[512] = "";
+    DWORD read = 0;
+    ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    EXPECT_STREQ(text,
+                 "request 1: flags 2, reserved 0, before the return, main window answered 1\r\n"
+                 "request 2: flags 2, reserved 0, after the return, main window answered 1\r\n")
+        << "EWX_REBOOT alone, and the installer agreed to end the session";
 }
 
 }  // namespace

@@ -18,6 +18,9 @@
 #include "test_support.h"
 #include "textutil.h"
 
+// The installed font list of Windows 95, 98 and ME.
+constexpr char kWindowsFontList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+
 class FilesTest : public ::testing::Test {
 protected:
     std::string root = "C:\\FTEST";
@@ -71,7 +74,14 @@ protected:
             RemoveFontResourceA(path.c_str());
             DeleteFileA(path.c_str());
         }
-        for (const std::string& key : fontKeys) WriteProfileStringA("Fonts", key.c_str(), nullptr);
+        for (const std::string& key : fontKeys) {
+            WriteProfileStringA("Fonts", key.c_str(), nullptr);
+            HKEY list = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsFontList, 0, KEY_SET_VALUE, &list) == ERROR_SUCCESS) {
+                RegDeleteValueA(list, key.c_str());
+                RegCloseKey(list);
+            }
+        }
     }
 
     // Writes the script beside disk 1's files and loads it.

@@ -43,6 +43,22 @@ protected:
         return found;
     }
 
+    // A value of Windows 95's font list, read in the registry view of this
+    // program and of register_font, both built for the same processor.
+    std::string FontListEntry(const std::string& key) {
+        char value[MAX_PATH] = "";
+        DWORD size = sizeof value;
+        DWORD type = 0;
+        HKEY list = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsFontList, 0, KEY_QUERY_VALUE, &list) != ERROR_SUCCESS) {
+            return "<no key>";
+        }
+        LONG got = RegQueryValueExA(list, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+        RegCloseKey(list);
+        if (got != ERROR_SUCCESS) return "<none>";
+        return type == REG_SZ ? std::string(value) : "<type " + std::to_string(type) + ">";
+    }
+
     void Track(const std::string& fontsDir, const std::string& base, const std::string& key) {
         placedOutside.push_back(fontsDir + "\\" + base + ".fot");
         placedOutside.push_back(fontsDir + "\\" + base + ".TTF");
@@ -76,6 +92,58 @@ TEST_F(FontTest, FontsLandInTheFontsFolderWithTheirResourceFiles) {
     EXPECT_EQ(FontsEntry("Letter Gothic Italic (TrueType)"), "FTFSANS.FOT");
     EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSERIF.FOT");
     EXPECT_EQ(StoredName(dest + "\\Bin", "VIREO.EXE"), "VIREO.EXE");
+    // Windows NT keeps its font list itself: Windows 95's stays untouched.
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(version.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT)) << "the test machine reports NT";
+    EXPECT_EQ(FontListEntry("Letter Gothic Italic (TrueType)"), "<none>");
+    EXPECT_EQ(FontListEntry("Marigold (TrueType)"), "<none>");
+}
+
+// Windows 95, 98 and ME read their font list from the registry: there the
+// font is also entered under its [Fonts] key with the font file's name as
+// data, and WIN.INI gets its line as everywhere. The registration runs in a
+// program of its own for which the Wine machine reports Windows 95.
+TEST_F(FontTest, OnWindows95TheFontIsAlsoEnteredInTheRegistrysFontList) {
+    const std::string fonts = windowsDir + "\\FONTS";
+    MakeDirectory(fonts);
+    Track(fonts, "FTFSANS", "Marigold (TrueType)");
+    ASSERT_TRUE(CopyFileA(FILES_TEST_FONT_A, (fonts + "\\FTFSANS.TTF").c_str(), FALSE));
+    ASSERT_EQ(FontListEntry("Marigold (TrueType)"), "<none>") << "known state before the registration";
+
+    const char appKey[] = "Software\\Wine\\AppDefaults\\register_font.exe";
+    HKEY app = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, appKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &app, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(app, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win95"), 6);
+    RegCloseKey(app);
+
+    char self[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    while (n > 0 && self[n - 1] != '\\') --n;
+    std::string program = std::string(self, n) + "register_font.exe";
+    std::string command = "\"" + program + "\" 0 1 " + fonts + "\\FTFSANS.TTF FTFSANS.TT_";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    DWORD code = 0;
+    if (started) {
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0) << "register_font did not end";
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, appKey);
+    ASSERT_TRUE(started) << command << ": error " << GetLastError();
+    EXPECT_EQ(code / 16, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS)) << "platform reported to register_font";
+    EXPECT_EQ(code % 16, 1u) << "the WIN.INI entry was written";
+
+    EXPECT_EQ(FontListEntry("Marigold (TrueType)"), "FTFSANS.TTF");
+    EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSANS.FOT") << "the WIN.INI line stays";
+    EXPECT_TRUE(FileExists(fonts + "\\FTFSANS.fot"));
 }
 
 TEST_F(FontTest, AMissingFontsFolderIsCreated) {
