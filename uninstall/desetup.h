@@ -63,9 +63,15 @@ int RunUninstall();
 void CloseCompanionPrograms();
 
 // --- files and directories (uninstall/files.cpp) ---
+// Deletes the script's files except the settings file, the setup script and
+// the progress-bar library, which it leaves to RemoveKeptFiles.
 int RemovePackageFiles(HWND hStatusDlg);
 int RemovePackageDirs(HWND hStatusDlg);
 void ClearDirectory(const char* dir);
+// Deletes the files that RemovePackageFiles passed over because a second run
+// needs them, the settings file first: without it the package counts as
+// removed.
+void RemoveKeptFiles();
 
 // --- INI files (uninstall/ini_restore.cpp) ---
 int RemoveIniBackups();

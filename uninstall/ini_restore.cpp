@@ -82,6 +82,23 @@ void FreeBlock(HGLOBAL block) {
     GlobalFree(block);
 }
 
+// A step that must be done once per removal is marked done in the package's
+// settings file, which the removal deletes last: a second run, after one that
+// was cut short, finds the mark and passes the step over. The next
+// installation copies a settings file without the mark.
+constexpr char kSettingsFile[] = "PELORASD.INI";
+constexpr char kRemovalSection[] = "Uninstall";
+constexpr char kSystemIniSaved[] = "SystemIniSaved";        // SYSTEM.000 written
+constexpr char kPrintersCounted[] = "ExternalPrintersDone";  // External Printers lowered
+
+bool RemovalStepDone(const char* step) {
+    return GetPrivateProfileIntA(kRemovalSection, step, 0, kSettingsFile) != 0;
+}
+
+void MarkRemovalStep(const char* step, bool done) {
+    WritePrivateProfileStringA(kRemovalSection, step, done ? "1" : nullptr, kSettingsFile);
+}
+
 }  // namespace
 
 int RemoveIniBackups() {
@@ -102,7 +119,12 @@ int RestoreSystemIni() {
     FormatText(systemIni, sizeof systemIni, "%sSYSTEM.INI", windowsDir);
     FormatText(systemBackup, sizeof systemBackup, "%sSYSTEM.000", windowsDir);
 
-    LzCopyFile(systemIni, systemBackup);
+    // SYSTEM.000 keeps SYSTEM.INI as it was before the removal changed it,
+    // also when a second run completes the removal.
+    if (!RemovalStepDone(kSystemIniSaved)) {
+        LzCopyFile(systemIni, systemBackup);
+        MarkRemovalStep(kSystemIniSaved, true);
+    }
     if (!LzCopyFile(systemIni, temp)) {
         DeleteFileA(temp);
         return 0;
@@ -191,11 +213,19 @@ int RestoreWinIni() {
     }
     FreeBlock(block);
 
+    // One removal lowers the count once. It is marked before the count is
+    // written: a run cut short between the two leaves the count one too high
+    // rather than taking one of another program's printers away.
+    if (RemovalStepDone(kPrintersCounted)) return 1;
+    MarkRemovalStep(kPrintersCounted, true);
     int printers = static_cast<int>(GetProfileIntA("PSCRIPT", "External Printers", 0));
     if (printers >= 1) {
         char number[16];
         wsprintfA(number, "%-d", printers - 1);
-        if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) return 0;
+        if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) {
+            MarkRemovalStep(kPrintersCounted, false);
+            return 0;
+        }
     }
     return 1;
 }
