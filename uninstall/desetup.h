@@ -73,6 +73,15 @@ void ClearDirectory(const char* dir);
 // removed.
 void RemoveKeptFiles();
 
+// --- marks of a removal (uninstall/removal_marks.cpp) ---
+// A removal's progress, in the package's settings file; 0 when not marked.
+int RemovalMark(const char* mark);
+// Sets a mark; 0 removes it.
+void SetRemovalMark(const char* mark, int value);
+constexpr char kMarkSystemIniSaved[] = "SystemIniSaved";         // SYSTEM.000 written
+constexpr char kMarkPrintersLowered[] = "ExternalPrintersDone";  // External Printers lowered
+constexpr char kMarkDirsTried[] = "DirsTried";                   // [Dirs] entries tried so far
+
 // --- INI files (uninstall/ini_restore.cpp) ---
 int RemoveIniBackups();
 int RestoreIniFiles();

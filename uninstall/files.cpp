@@ -234,6 +234,12 @@ int RemovePackageDirs(HWND dlg) {
     if (!SetCurrentDirectoryA(g_desetup.installDir)) return 0;
     SetBar(dlg, kPercentSetPosition, 1);
 
+    // Each entry is tried once per removal, as in one uninterrupted run:
+    // a directory listed before one of its subdirectories stays, even when a
+    // second run, after one cut short behind the subdirectory, would find
+    // it empty. Trying the last entry again is harmless: nothing after it
+    // has changed.
+    const int tried = RemovalMark(kMarkDirsTried);
     for (int i = 1; i < k; ++i) {
         PumpMessages();
         char path[MAX_PATH];
@@ -241,7 +247,10 @@ int RemovePackageDirs(HWND dlg) {
         ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), entry);
         bool fits = InstallDirWithBackslash(path, sizeof path) && AppendText(path, entry);
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
-        if (fits && entry[0]) RemoveDirectoryA(path);
+        if (i > tried) {
+            if (fits && entry[0]) RemoveDirectoryA(path);
+            SetRemovalMark(kMarkDirsTried, i);
+        }
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);

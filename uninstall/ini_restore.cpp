@@ -82,23 +82,6 @@ void FreeBlock(HGLOBAL block) {
     GlobalFree(block);
 }
 
-// A step that must be done once per removal is marked done in the package's
-// settings file, which the removal deletes last: a second run, after one that
-// was cut short, finds the mark and passes the step over. The next
-// installation copies a settings file without the mark.
-constexpr char kSettingsFile[] = "PELORASD.INI";
-constexpr char kRemovalSection[] = "Uninstall";
-constexpr char kSystemIniSaved[] = "SystemIniSaved";        // SYSTEM.000 written
-constexpr char kPrintersCounted[] = "ExternalPrintersDone";  // External Printers lowered
-
-bool RemovalStepDone(const char* step) {
-    return GetPrivateProfileIntA(kRemovalSection, step, 0, kSettingsFile) != 0;
-}
-
-void MarkRemovalStep(const char* step, bool done) {
-    WritePrivateProfileStringA(kRemovalSection, step, done ? "1" : nullptr, kSettingsFile);
-}
-
 }  // namespace
 
 int RemoveIniBackups() {
@@ -121,9 +104,9 @@ int RestoreSystemIni() {
 
     // SYSTEM.000 keeps SYSTEM.INI as it was before the removal changed it,
     // also when a second run completes the removal.
-    if (!RemovalStepDone(kSystemIniSaved)) {
+    if (!RemovalMark(kMarkSystemIniSaved)) {
         LzCopyFile(systemIni, systemBackup);
-        MarkRemovalStep(kSystemIniSaved, true);
+        SetRemovalMark(kMarkSystemIniSaved, 1);
     }
     if (!LzCopyFile(systemIni, temp)) {
         DeleteFileA(temp);
@@ -216,14 +199,14 @@ int RestoreWinIni() {
     // One removal lowers the count once. It is marked before the count is
     // written: a run cut short between the two leaves the count one too high
     // rather than taking one of another program's printers away.
-    if (RemovalStepDone(kPrintersCounted)) return 1;
-    MarkRemovalStep(kPrintersCounted, true);
+    if (RemovalMark(kMarkPrintersLowered)) return 1;
+    SetRemovalMark(kMarkPrintersLowered, 1);
     int printers = static_cast<int>(GetProfileIntA("PSCRIPT", "External Printers", 0));
     if (printers >= 1) {
         char number[16];
         wsprintfA(number, "%-d", printers - 1);
         if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) {
-            MarkRemovalStep(kPrintersCounted, false);
+            SetRemovalMark(kMarkPrintersLowered, 0);
             return 0;
         }
     }

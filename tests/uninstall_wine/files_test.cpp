@@ -204,6 +204,19 @@ TEST_F(RemoveFiles, EmptyDirectoriesGoExceptTheLastTwoEntries) {
     EXPECT_EQ(CompareNoCase(current, kInstallDir), 0) << "current directory is " << current;
 }
 
+TEST_F(RemoveFiles, ADirectoryIsTriedOncePerRemoval) {
+    // A first run, cut short, tried USER while it still held a file.
+    SetRemovalMark(kMarkDirsTried, 1);
+    ClearDirectory(Install("USER").c_str());
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    EXPECT_TRUE(DirExists(Install("USER"))) << "tried a second time by the same removal";
+    EXPECT_EQ(RemovalMark(kMarkDirsTried), 4) << "entries 1 to 4 tried";
+    // The next installation's removal, with the settings file it brings.
+    DeleteFileA((WindowsDir() + "\\PELORASD.INI").c_str());
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    EXPECT_FALSE(DirExists(Install("USER")));
+}
+
 TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
     CopyText(g_desetup.installDir, "C:\\NO_SUCH_DIR");
     EXPECT_EQ(RemovePackageDirs(nullptr), 0);
