@@ -110,7 +110,7 @@ bool MayClear(const char* dir) {
 }
 
 // The package files without which the uninstaller cannot run again: the
-// settings file (its installation directory), the setup script and the
+// settings file (which names the installation directory), the setup script and the
 // progress-bar library. The file removal passes over the records that name
 // them; RemoveKeptFiles deletes them once everything else is done, so that a
 // removal cut short before then can simply be run again. Listed in the order
