@@ -63,9 +63,24 @@ int RunUninstall();
 void CloseCompanionPrograms();
 
 // --- files and directories (uninstall/files.cpp) ---
+// Deletes the script's files except the settings file, the setup script and
+// the progress-bar library, which it leaves to RemoveKeptFiles.
 int RemovePackageFiles(HWND hStatusDlg);
 int RemovePackageDirs(HWND hStatusDlg);
 void ClearDirectory(const char* dir);
+// Deletes the files that RemovePackageFiles passed over because a second run
+// needs them, the settings file first: without it the package counts as
+// removed.
+void RemoveKeptFiles();
+
+// --- marks of a removal (uninstall/removal_marks.cpp) ---
+// A removal's progress, in the package's settings file; 0 when not marked.
+int RemovalMark(const char* mark);
+// Sets a mark; 0 removes it.
+void SetRemovalMark(const char* mark, int value);
+constexpr char kMarkSystemIniSaved[] = "SystemIniSaved";         // SYSTEM.000 written
+constexpr char kMarkPrintersLowered[] = "ExternalPrintersDone";  // External Printers lowered
+constexpr char kMarkDirsTried[] = "DirsTried";                   // [Dirs] entries tried so far
 
 // --- INI files (uninstall/ini_restore.cpp) ---
 int RemoveIniBackups();

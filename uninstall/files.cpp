@@ -109,6 +109,45 @@ bool MayClear(const char* dir) {
            IsClearableDirPath(path, windows, system, installFull);
 }
 
+// The package files without which the uninstaller cannot run again: the
+// settings file (which names the installation directory), the setup script and the
+// progress-bar library. The file removal passes over the records that name
+// them; RemoveKeptFiles deletes them once everything else is done, so that a
+// removal cut short before then can simply be run again. Listed in the order
+// they are deleted in.
+enum KeptFile { kKeptSettings, kKeptScript, kKeptLibrary, kKeptCount };
+
+struct KeptFiles {
+    char full[kKeptCount][MAX_PATH];  // full long form, compared with each record's
+    char path[kKeptCount][MAX_PATH];  // as the record names it; empty while no record does
+};
+KeptFiles g_kept;
+
+void FindKeptFiles() {
+    char path[kKeptCount][MAX_PATH];
+    bool fits = JoinPath(path[kKeptSettings], g_desetup.windowsDir, "PELORASD.INI");
+    fits = JoinPath(path[kKeptScript], g_desetup.installDir, "TLSETUP.INF") && fits;
+    fits = JoinPath(path[kKeptLibrary], g_desetup.installDir, "ZEROZ32.DLL") && fits;
+    for (int k = 0; k < kKeptCount; ++k) {
+        g_kept.path[k][0] = '\0';
+        if (!fits || !FullLongPath(path[k], g_kept.full[k], sizeof g_kept.full[k])) g_kept.full[k][0] = '\0';
+    }
+}
+
+// Remembers the record's file for RemoveKeptFiles when it is one of the kept
+// files; false for any other file.
+bool KeepForLater(const char* path) {
+    char full[MAX_PATH];
+    if (!FullLongPath(path, full, sizeof full)) return false;
+    for (int k = 0; k < kKeptCount; ++k) {
+        if (g_kept.full[k][0] && CompareNoCase(full, g_kept.full[k]) == 0) {
+            CopyText(g_kept.path[k], path);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int RemovePackageFiles(HWND dlg) {
@@ -117,6 +156,7 @@ int RemovePackageFiles(HWND dlg) {
     int count = static_cast<int>(ScriptQuery(kOpFileCount, 0, nullptr));
     SetBar(dlg, kPercentSetPosition, 0);
     SetBar(dlg, kPercentSetRange, count);
+    FindKeptFiles();
 
     for (int i = 0; i < count; ++i) {
         char name[kScriptBufferSize] = "";
@@ -137,7 +177,7 @@ int RemovePackageFiles(HWND dlg) {
         }
         char path[MAX_PATH];
         if (!fits || !FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
-        if (IsProtectedFileName(name)) continue;
+        if (IsProtectedFileName(name) || KeepForLater(path)) continue;
 
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
         SetBar(dlg, kPercentSetPosition, i);
@@ -194,6 +234,12 @@ int RemovePackageDirs(HWND dlg) {
     if (!SetCurrentDirectoryA(g_desetup.installDir)) return 0;
     SetBar(dlg, kPercentSetPosition, 1);
 
+    // Each entry is tried once per removal, as in one uninterrupted run:
+    // a directory listed before one of its subdirectories stays, even when a
+    // second run, after one cut short behind the subdirectory, would find
+    // it empty. Trying the last entry again is harmless: nothing after it
+    // has changed.
+    const int tried = RemovalMark(kMarkDirsTried);
     for (int i = 1; i < k; ++i) {
         PumpMessages();
         char path[MAX_PATH];
@@ -201,9 +247,25 @@ int RemovePackageDirs(HWND dlg) {
         ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), entry);
         bool fits = InstallDirWithBackslash(path, sizeof path) && AppendText(path, entry);
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
-        if (fits && entry[0]) RemoveDirectoryA(path);
+        if (i > tried) {
+            if (fits && entry[0]) RemoveDirectoryA(path);
+            SetRemovalMark(kMarkDirsTried, i);
+        }
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);
     return 1;
+}
+
+void RemoveKeptFiles() {
+    for (int k = 0; k < kKeptCount; ++k) {
+        const char* path = g_kept.path[k];
+        if (!path[0]) continue;
+        // Windows 95 keeps profile files it has written in a cache and writes
+        // them out later: the settings file is written out first, so that no
+        // later flush brings the deleted file back.
+        if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+        DeleteFileA(path);
+        g_kept.path[k][0] = '\0';
+    }
 }

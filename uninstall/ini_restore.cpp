@@ -106,7 +106,12 @@ int RestoreSystemIni() {
     // flushed first, they are in the copies, and no later write-out of the
     // cache undoes the rewrite. The flush call always reports FALSE.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, systemIni);
-    LzCopyFile(systemIni, systemBackup);
+    // SYSTEM.000 keeps SYSTEM.INI as it was before the removal changed it,
+    // also when a second run completes the removal.
+    if (!RemovalMark(kMarkSystemIniSaved)) {
+        LzCopyFile(systemIni, systemBackup);
+        SetRemovalMark(kMarkSystemIniSaved, 1);
+    }
     if (!LzCopyFile(systemIni, temp)) {
         DeleteFileA(temp);
         return 0;
@@ -195,11 +200,19 @@ int RestoreWinIni() {
     }
     FreeBlock(block);
 
+    // One removal lowers the count once. It is marked before the count is
+    // written: a run cut short between the two leaves the count one too high
+    // rather than taking one of another program's printers away.
+    if (RemovalMark(kMarkPrintersLowered)) return 1;
+    SetRemovalMark(kMarkPrintersLowered, 1);
     int printers = static_cast<int>(GetProfileIntA("PSCRIPT", "External Printers", 0));
     if (printers >= 1) {
         char number[16];
         wsprintfA(number, "%-d", printers - 1);
-        if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) return 0;
+        if (!WriteProfileStringA("PSCRIPT", "External Printers", number)) {
+            SetRemovalMark(kMarkPrintersLowered, 0);
+            return 0;
+        }
     }
     return 1;
 }

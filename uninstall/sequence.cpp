@@ -160,8 +160,8 @@ int RunUninstall() {
     }
     SetStatusLine(" ");
 
-    // 11. A copy of the progress-bar library stays loaded while the package's
-    // own copy is deleted with the other files.
+    // 11. The progress-bar library is loaded from a copy, which a run that
+    // was cut short may have left: it is replaced.
     char barLibrary[MAX_PATH];
     char barCopy[MAX_PATH];
     JoinInstallPath(barLibrary, sizeof barLibrary, "ZEROZ32.DLL");
@@ -211,6 +211,10 @@ int RunUninstall() {
         RegCloseKey(key);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
     }
+
+    // Until here a run that is cut short can be run again: it still finds
+    // the settings file, the script and the progress-bar library.
+    RemoveKeptFiles();
 
     // 18. The installation directory, from the root of its drive.
     char letter = UpperAscii(g_desetup.installDir[0]);

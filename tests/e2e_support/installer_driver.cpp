@@ -71,6 +71,11 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
                                                          << robot::DescribeScreen();
                 }
                 ok = r.Click(w.hwnd, kPortConnect);
+            } else if (w.Control(kDiskEdit) && answers.endAtDiskPrompt) {
+                ok = r.Terminate();
+                if (!ok) return ok << "\n" << r.TranscriptText();
+                run->endedAtDiskPrompt = true;
+                break;
             } else if (w.Control(kDiskEdit)) {
                 SendMessageA(w.Control(kDiskEdit)->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
                 ok = r.Type(w.Control(kDiskEdit)->hwnd, disk2);

@@ -42,6 +42,9 @@ struct InstallAnswers {
     // Directories typed into the destination dialog, one per time it is
     // shown; once they are used up, its default is taken.
     std::vector<std::string> destinations;
+    // The installer is ended at once (TerminateProcess, as by a power cut)
+    // when the insert-disk prompt comes, instead of being answered.
+    bool endAtDiskPrompt = false;
 };
 
 struct InstallRun {
@@ -50,13 +53,15 @@ struct InstallRun {
     std::vector<std::string> offerTexts;
     ForeignBoxes foreign;
     std::string transcriptText;
+    bool endedAtDiskPrompt = false;  // answers.endAtDiskPrompt, and the prompt came
     int MessageBoxes() const;
     // The message boxes whose text contains `part`.
     std::vector<robot::SeenDialog> BoxesWith(const std::string& part) const;
 };
 
 // Runs disk1\TLSETUP.EXE from the welcome screen to the restart prompt's
-// "&Exit Setup" (or any earlier end), bounded.
+// "&Exit Setup" (or any earlier end, or the insert-disk prompt where the
+// answers end it there), bounded.
 ::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run);
 
 bool Exists(const std::string& path);

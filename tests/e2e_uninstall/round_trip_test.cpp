@@ -25,10 +25,20 @@ constexpr DWORD kBound = 60000;
 const char kInstallDir[] = "C:\\VIREO";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
+const char kErrorCaption[] = "ORVAN Vireo Erreur";
 const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
+const char kClosingText[] =
+    "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
+    "r\xe9pertoire d'installation.";
+const char kGroupWarning[] = "Impossible de supprimer le groupe Vireo du Gestionnaire de programmes.";
+// The progress dialog's first status line in each phase.
+constexpr int kPhaseLine = 103;
+const char kRemovingFiles[] = "Suppression des fichiers...";
+const char kRemovingDirs[] = "Suppression des r\xe9pertoires de destination...";
 
 using e2e::Exists;
 using e2e::Profile;
+using e2e::ReadFileBytes;
 using e2e::SystemDir;
 using e2e::WindowsDir;
 
@@ -59,6 +69,7 @@ struct IniState {
     std::string run;
     std::string portLine;
     std::string device;
+    std::string printers;  // [PSCRIPT] External Printers
     bool backups;
     bool uninstallKey;
 };
@@ -66,6 +77,7 @@ struct IniState {
 IniState ReadIniState() {
     IniState s;
     s.run = Profile("windows", "run");
+    s.printers = Profile("PSCRIPT", "External Printers");
     s.portLine = Profile("386Enh", "PeloraLPT", "system.ini");
     s.device = Profile("windows", "device");
     s.backups = Exists(WindowsDir() + "\\SYSTEM.001") || Exists(WindowsDir() + "\\WIN.001");
@@ -79,18 +91,70 @@ IniState ReadIniState() {
     e2e::InstallRun run;
     ::testing::AssertionResult ok = e2e::RunInstaller(robot::DistDisk1(), e2e::InstallAnswers(), &run);
     if (!ok) return ok;
+    if (run.exitCode != 0) {
+        return ::testing::AssertionFailure() << "installer ended with " << run.exitCode << ":\n" << run.transcriptText;
+    }
     if (!Exists(Install("TLDELET.EXE"))) {
         return ::testing::AssertionFailure() << "no uninstaller installed; installer showed:\n" << run.transcriptText;
     }
     return ::testing::AssertionSuccess();
 }
 
+// The next message box of the uninstaller, whatever its caption.
+::testing::AssertionResult NextBox(Robot& r, DWORD bound, SeenDialog* seen, HWND* box) {
+    std::size_t which = 0;
+    ::testing::AssertionResult ok =
+        r.WaitAnyWindow({WindowQuery::MessageBox(kWarningCaption), WindowQuery::MessageBox(kErrorCaption),
+                         WindowQuery::MessageBox(kTitle)},
+                        bound, &which, box);
+    if (ok) *seen = robot::ReadDialog(robot::Inspect(*box));
+    return ok;
+}
+
+// Presses a button of a box and waits until the box has gone.
+::testing::AssertionResult Answer(Robot& r, HWND box, int button) {
+    ::testing::AssertionResult ok = r.Click(box, button);
+    if (ok) ok = r.WaitGone(box, kBound);
+    return ok;
+}
+
+// Waits (bounded) until the removal's progress dialog shows `phase` as its
+// first status line after `gone` has been deleted, and ends the uninstaller
+// there at once. The file is looked at before the line, so the line read
+// tells where the removal stood with the file already gone. Each phase lasts
+// at least the second it waits at its end, against polls a few milliseconds
+// apart.
+::testing::AssertionResult EndRemovalAt(Robot& r, const char* phase, const std::string& gone) {
+    HWND dialog = nullptr;
+    ::testing::AssertionResult ok = r.WaitWindow(WindowQuery::Dialog(kTitle, {kPhaseLine, 104, 100}), kBound, &dialog);
+    if (!ok) return ok;
+    const DWORD bound = robot::ScaledBound(kBound);
+    const DWORD start = GetTickCount();
+    std::string line;
+    bool removed = false;
+    do {
+        removed = gone.empty() || !Exists(gone);
+        line = r.ControlText(dialog, kPhaseLine);
+        if (removed && line == phase) return r.Terminate();
+    } while (WaitForSingleObject(r.Process(), 5) == WAIT_TIMEOUT && GetTickCount() - start < bound);
+    return ::testing::AssertionFailure() << "the removal never showed \"" << phase << "\""
+                                         << (gone.empty() ? "" : " with " + gone + " deleted") << "; last seen: \""
+                                         << line << "\"" << (removed ? "" : ", file still there") << "\n"
+                                         << robot::DescribeScreen() << r.TranscriptText();
+}
+
 class RoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override { before_ = ReadIniState(); }
+    // Three external printers of the PostScript driver on the machine, so
+    // that a count lowered twice shows.
+    void SetUp() override {
+        ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "3"));
+        before_ = ReadIniState();
+    }
 
     void InstallAndCheck() {
         ASSERT_TRUE(InstallPackage());
+        installedSystemIni_ = ReadFileBytes(WindowsDir() + "\\SYSTEM.INI");
         ASSERT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), kInstallDir);
         ASSERT_TRUE(Exists(Install("VIREO.EXE")));
         ASSERT_TRUE(Exists(Install("ZEROZ32.DLL")));
@@ -131,15 +195,51 @@ protected:
             << "only VAZAZUD.DLL is kept; the package's VAZAZUD.TMP goes with it";
         EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.001")) << "backup left";
         EXPECT_FALSE(Exists(WindowsDir() + "\\WIN.001")) << "backup left";
-        EXPECT_TRUE(Exists(WindowsDir() + "\\SYSTEM.000")) << "the uninstaller's copy of SYSTEM.INI";
+        EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\SYSTEM.000") == installedSystemIni_)
+            << "the uninstaller's copy is SYSTEM.INI as the installation left it:\n"
+            << installedSystemIni_ << "\nSYSTEM.000:\n" << ReadFileBytes(WindowsDir() + "\\SYSTEM.000");
         IniState after = ReadIniState();
         EXPECT_EQ(after.portLine, "<missing>");
         EXPECT_EQ(after.run, before_.run) << "run value before the installation: " << before_.run;
+        EXPECT_EQ(after.printers, "2") << "one less than the " << before_.printers << " before";
         EXPECT_FALSE(after.uninstallKey);
         EXPECT_FALSE(GroupFolderExists()) << "the Start Menu group is still there";
     }
 
+    // What the first, ended run must have kept for the second.
+    void ExpectResumable() {
+        for (const std::string& path :
+             {Install("TLSETUP.INF"), Install("ZEROZ32.DLL"), WindowsDir() + "\\PELORASD.INI"}) {
+            EXPECT_TRUE(Exists(path)) << path << " is gone, and a second run needs it";
+        }
+        EXPECT_TRUE(KeyExists(kUninstallKey)) << "the uninstall entry is gone before the removal ended";
+    }
+
+    // Runs TLDELET.EXE a second time, interactively: Yes to its question, OK
+    // to the warning that the group (deleted by the first run) cannot be
+    // deleted, and the closing message.
+    void RemoveAgainInteractively() {
+        Robot r;
+        ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
+        SeenDialog seen;
+        HWND box = nullptr;
+        ASSERT_TRUE(NextBox(r, kBound, &seen, &box));
+        const std::string opening = "D\xe9sirez-vous supprimer Vireo de votre syst\xe8me ?";
+        ASSERT_EQ(seen.text.substr(0, opening.size()), opening) << seen.Describe();
+        ASSERT_TRUE(Answer(r, box, IDYES));
+        ASSERT_TRUE(NextBox(r, 300000, &seen, &box));
+        EXPECT_EQ(seen.caption, kWarningCaption) << seen.Describe();
+        ASSERT_EQ(seen.text, kGroupWarning) << seen.Describe();
+        ASSERT_TRUE(Answer(r, box, IDOK));
+        ASSERT_TRUE(NextBox(r, 300000, &seen, &box));
+        ASSERT_EQ(seen.text, kClosingText) << seen.Describe() << "\n" << r.TranscriptText();
+        ExpectRemoved();
+        ASSERT_TRUE(Answer(r, box, IDOK));
+        ASSERT_TRUE(r.WaitExit(kBound));
+    }
+
     IniState before_;
+    std::string installedSystemIni_;
 };
 
 }  // namespace
@@ -172,7 +272,16 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     EXPECT_EQ(boxes, 2) << "only the confirmation and the closing message:\n" << r.TranscriptText();
 }
 
-TEST_F(RoundTrip, SilentRemovalShowsNoBox) {
+TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently) {
+    // Ended at once while it asks for the second diskette, the installation
+    // has copied the first diskette's files and changed nothing else yet.
+    e2e::InstallAnswers cut;
+    cut.endAtDiskPrompt = true;
+    e2e::InstallRun ended;
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), cut, &ended));
+    ASSERT_TRUE(ended.endedAtDiskPrompt) << "no insert-disk prompt came:\n" << ended.transcriptText;
+    EXPECT_TRUE(Exists(Install("VIREO.EXE"))) << "the first diskette's files were copied";
+    EXPECT_FALSE(KeyExists(kUninstallKey)) << "nothing is registered before the second diskette";
     InstallAndCheck();
     if (HasFatalFailure()) return;
 
@@ -227,4 +336,51 @@ TEST_F(RoundTrip, MissingSettingsGiveNothingToRemoveEvenWhenExternal) {
     DWORD code = 1;
     ASSERT_TRUE(r.WaitExit(kBound, &code));
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(RoundTrip, RemovalEndedDuringItsFileRemovalIsCompletedByASecondRun) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+
+    ASSERT_TRUE(Exists(Install("README.TXT")));
+    Robot first;
+    ASSERT_TRUE(first.Start(Install("TLDELET.EXE"), "", kInstallDir));
+    HWND box = nullptr;
+    ASSERT_TRUE(first.WaitMessageBox(kWarningCaption, kBound, nullptr, &box));
+    ASSERT_TRUE(first.Click(box, IDYES));
+    // README.TXT follows the setup script's own record in the script: once it
+    // is gone, the file removal has passed the script, ZEROZ32.DLL and the
+    // uninstaller.
+    ASSERT_TRUE(EndRemovalAt(first, kRemovingFiles, Install("README.TXT")));
+    EXPECT_FALSE(Exists(Install("VIREO.EXE"))) << "the file removal had begun";
+    ExpectResumable();
+
+    RemoveAgainInteractively();
+}
+
+TEST_F(RoundTrip, RemovalEndedAfterItsFileRemovalIsCompletedByASecondRun) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+
+    // Unattended, as the installer starts it to remove an older version.
+    Robot first;
+    ASSERT_TRUE(first.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(EndRemovalAt(first, kRemovingDirs, ""));
+    EXPECT_FALSE(Exists(Install("BITMAPS\\LOGO.BMP"))) << "the file removal was over";
+    ExpectResumable();
+
+    // The second run, unattended too, shows only the group warning.
+    Robot again;
+    ASSERT_TRUE(again.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    SeenDialog seen;
+    HWND box = nullptr;
+    ASSERT_TRUE(NextBox(again, 300000, &seen, &box));
+    EXPECT_EQ(seen.caption, kWarningCaption) << seen.Describe();
+    ASSERT_EQ(seen.text, kGroupWarning) << seen.Describe();
+    ASSERT_TRUE(Answer(again, box, IDOK));
+    ASSERT_TRUE(again.WaitExit(300000)) << again.TranscriptText();
+    int boxes = 0;
+    for (const SeenDialog& d : again.Transcript()) boxes += d.messageBox ? 1 : 0;
+    EXPECT_EQ(boxes, 1) << again.TranscriptText();
+    ExpectRemoved();
 }

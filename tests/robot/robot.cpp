@@ -771,6 +771,25 @@ void Robot::Kill() {
     }
 }
 
+::testing::AssertionResult Robot::Terminate(DWORD timeoutMs) {
+    if (!process_) return ::testing::AssertionFailure() << "no program started";
+    if (WaitForSingleObject(process_, 0) != WAIT_TIMEOUT || !TerminateProcess(process_, 1)) {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        if (code != STILL_ACTIVE) {
+            return ::testing::AssertionFailure() << "nothing to end: " << ProgramState()
+                                                 << "message boxes and dialogs seen:\n" << TranscriptText();
+        }
+        return ::testing::AssertionFailure() << "TerminateProcess failed on " << exe_ << ", error " << GetLastError();
+    }
+    timeoutMs = ScaledBound(timeoutMs);
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+        return ::testing::AssertionFailure() << ProgramState() << "still, " << timeoutMs
+                                             << " ms after TerminateProcess";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // --- actions ---
 
 ::testing::AssertionResult Robot::Click(HWND window, int controlId) {

@@ -143,6 +143,11 @@ public:
     ::testing::AssertionResult StaysRunning(DWORD ms);
     // Ends the program at once.
     void Kill();
+    // Ends the running program at once with TerminateProcess, the way a power
+    // cut or a user ending a task would, and waits until it is gone. Fails
+    // when the program has already ended (so nothing was cut short) or does
+    // not end within the bound.
+    ::testing::AssertionResult Terminate(DWORD timeoutMs = 10000);
 
     // Presses a button of a window: posted BM_CLICK, so that a button whose
     // command opens another modal box does not block the robot. Fails when

@@ -34,6 +34,10 @@ const char kScript[] =
     "ORVWIN.INI,5,ORVWIN.IN_,1,1,N,ALL\r\n"
     "ORV50.INI,5,ORV50.IN_,1,1,N,50\r\n"
     "L1.TXT,6,L1.TX_,1,1,N\r\n"
+    "tlsetup.inf,1,TLSETUP.INF,1,1,N\r\n"
+    "ZEROZ32.DLL,1,ZEROZ32.DLL,1,1,N\r\n"
+    "ZEROZ32.DLL,3,ZEROZ32.DLL,1,1,N\r\n"
+    "PELORASD.INI,5,PEL.IN_,1,1,N,ALL\r\n"
     "[End]\r\n";
 
 class RemoveFiles : public ::testing::Test {
@@ -43,7 +47,7 @@ protected:
         MakeDir(kInstallDir);
         for (const char* sub : {"USER", "SPOOL", "LAST1", "LAST2"}) MakeDir(Install(sub));
         LoadScript("USER");
-        ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), 12u) << "the 50-pieces INI record is not kept";
+        ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), 16u) << "the 50-pieces INI record is not kept";
 
         std::memset(&g_desetup, 0, sizeof g_desetup);
         g_desetup.hInstance = GetModuleHandleA(nullptr);
@@ -74,7 +78,7 @@ protected:
         for (const char* name : {"hppcl.drv", "UniDrv.dll", "PSCRIPT.HLP", "VAZAZUD.DLL", "ORVTEST.DLL"}) {
             DeleteFileA((SystemDir() + "\\" + name).c_str());
         }
-        for (const char* name : {"ORVWIN.INI", "ORV50.INI", "ORVTEST.DLL"}) {
+        for (const char* name : {"ORVWIN.INI", "ORV50.INI", "ORVTEST.DLL", "PELORASD.INI"}) {
             DeleteFileA((WindowsDir() + "\\" + name).c_str());
         }
     }
@@ -113,6 +117,23 @@ TEST_F(RemoveFiles, ScriptFilesGoProtectedOnesStay) {
     EXPECT_FALSE(FileExists(WindowsDir() + "\\ORVWIN.INI"));
     EXPECT_TRUE(FileExists(WindowsDir() + "\\ORV50.INI")) << "a record that was not kept is not deleted";
     EXPECT_TRUE(FileExists(Install("OWN.DOC"))) << "files the script does not name stay";
+}
+
+TEST_F(RemoveFiles, WhatASecondRunNeedsGoesOnlyWithRemoveKeptFiles) {
+    const std::string settings = WindowsDir() + "\\PELORASD.INI";
+    for (const std::string& path : {Install("ZEROZ32.DLL"), Install("SPOOL\\ZEROZ32.DLL"), settings}) {
+        WriteBytes(path, "x");
+    }
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    for (const std::string& path : {Install("TLSETUP.INF"), Install("ZEROZ32.DLL"), settings}) {
+        EXPECT_TRUE(FileExists(path)) << path << " was deleted with the other files";
+    }
+    EXPECT_FALSE(FileExists(Install("SPOOL\\ZEROZ32.DLL"))) << "the library of another directory is an ordinary file";
+    RemoveKeptFiles();
+    for (const std::string& path : {Install("TLSETUP.INF"), Install("ZEROZ32.DLL"), settings}) {
+        EXPECT_FALSE(FileExists(path)) << path << " left at the end";
+    }
 }
 
 TEST_F(RemoveFiles, FirstScriptDirectoryIsEmptiedOthersAreNot) {
@@ -181,6 +202,19 @@ TEST_F(RemoveFiles, EmptyDirectoriesGoExceptTheLastTwoEntries) {
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_EQ(CompareNoCase(current, kInstallDir), 0) << "current directory is " << current;
+}
+
+TEST_F(RemoveFiles, ADirectoryIsTriedOncePerRemoval) {
+    // A first run, cut short, tried USER while it still held a file.
+    SetRemovalMark(kMarkDirsTried, 1);
+    ClearDirectory(Install("USER").c_str());
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    EXPECT_TRUE(DirExists(Install("USER"))) << "tried a second time by the same removal";
+    EXPECT_EQ(RemovalMark(kMarkDirsTried), 4) << "entries 1 to 4 tried";
+    // The next installation's removal, with the settings file it brings.
+    DeleteFileA((WindowsDir() + "\\PELORASD.INI").c_str());
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    EXPECT_FALSE(DirExists(Install("USER")));
 }
 
 TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {

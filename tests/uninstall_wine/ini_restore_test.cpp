@@ -56,10 +56,14 @@ TEST_F(IniRestore, MissingFirstBackupKeepsTheWholeSeries) {
     EXPECT_TRUE(FileExists(Backup("SYSTEM.000"))) << "the uninstaller's own copy is never probed";
 }
 
-TEST_F(IniRestore, ExternalPrintersCountsDownByOne) {
+TEST_F(IniRestore, ExternalPrintersCountsDownByOneOncePerRemoval) {
     ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "3"));
     EXPECT_EQ(RestoreWinIni(), 1);
     EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "2");
+    EXPECT_EQ(RestoreWinIni(), 1) << "a second run of the same removal";
+    EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "2") << "lowered twice by one removal";
+    // The next installation's removal, with the settings file it brings.
+    DeleteFileA(Backup("PELORASD.INI").c_str());
     EXPECT_EQ(RestoreWinIni(), 1);
     EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "1");
 }
@@ -155,9 +159,14 @@ TEST_F(IniRestore, SystemIniLosesThePortLineAndGetsVpdBack) {
     GetPrivateProfileStringA("386Enh", "PeloraLPT", "<missing>", value, sizeof value, "system.ini");
     EXPECT_STREQ(value, "<missing>");
 
-    // A second run writes SYSTEM.000 again and changes nothing more.
+    // A second run of the same removal changes nothing more and keeps the
+    // copy of the first; the next removal (with a new settings file) writes
+    // SYSTEM.000 again.
     EXPECT_EQ(RestoreSystemIni(), 1);
     EXPECT_EQ(ReadBytes(systemIni), expected);
+    EXPECT_EQ(ReadBytes(Backup("SYSTEM.000")), original) << "the copy from before the removal was overwritten";
+    DeleteFileA(Backup("PELORASD.INI").c_str());
+    EXPECT_EQ(RestoreSystemIni(), 1);
     EXPECT_EQ(ReadBytes(Backup("SYSTEM.000")), expected);
 
     // No temporary copy is left behind.

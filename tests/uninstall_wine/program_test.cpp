@@ -418,6 +418,23 @@ TEST_F(Program, MissingProgressBarLibraryStopsWithMessage1000) {
     EXPECT_EQ(PortLine(), "<missing>") << "the INI files were restored before";
 }
 
+TEST_F(Program, SecondRunAfterOneCutShortReplacesTheLibraryCopyAndCompletes) {
+    // What a run ended during its file removal leaves: some files and the
+    // backups gone, the INI lines restored, and its copy of the library.
+    LayOutInstallation(true);
+    for (const char* name : {"VIREO.EXE", "PELORASD.EXE"}) DeleteFileA(Install(name).c_str());
+    DeleteFileA((WindowsDir() + "\\SYSTEM.001").c_str());
+    DeleteFileA((WindowsDir() + "\\WIN.001").c_str());
+    ASSERT_TRUE(WritePrivateProfileStringA("386Enh", "PeloraLPT", nullptr, "system.ini"));
+    ASSERT_TRUE(WriteProfileStringA("windows", "run", "C:\\WINDOWS\\CLOCK.EXE"));
+    WriteBytes(Install("ZEROZ321.DLL"), "cut short while being written");
+    RunResult run = RunUninstaller(Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; });
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(WithoutGroupWarning(run.boxes).empty()) << Describe(run.boxes);
+    ExpectRemoved();
+    EXPECT_FALSE(FileExists(Install("TLSETUP.INF")));
+}
+
 TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
     LayOutInstallation(true);
     Companion spooler("SpoolerClass", "--delay 4000");
