@@ -28,5 +28,10 @@ BOOL WritePackageSettings() {
         return FALSE;
     }
     RegisterPortDevice();
-    return WriteSetting("Options", "RunningMode", "3");
+    if (!WriteSetting("Options", "RunningMode", "3")) return FALSE;
+    // A removal cut short keeps its progress in section [Uninstall] of this
+    // file, for the run that completes it; the new installation starts anew.
+    // The result is not looked at: the section is mostly not there.
+    WriteSetting("Uninstall", nullptr, nullptr);
+    return TRUE;
 }

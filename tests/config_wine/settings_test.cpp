@@ -28,6 +28,8 @@ protected:
 
 TEST_F(PackageSettings, FileHoldsTheFiveKeysInOrder) {
     g_setup.selectedPort = 125;
+    // What a removal that was cut short leaves: the installation drops it.
+    WritePrivateProfileStringA("Uninstall", "ExternalPrintersDone", "1", path.c_str());
     ASSERT_EQ(WritePackageSettings(), TRUE);
     EXPECT_EQ(ReadBytes(path),
               "[Spooler]\r\n"
