@@ -1,7 +1,7 @@
 // Marks of the steps of a removal that must not be repeated, kept in the
 // package's settings file, which the removal deletes last: a second run,
 // after one that was cut short, reads how far the first got. The next
-// installation copies a settings file without them.
+// installation writes its settings file without them.
 #include <windows.h>
 
 #include "desetup.h"
