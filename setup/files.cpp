@@ -58,13 +58,30 @@ bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled
 
 // Enters the directory, creating it (one level) when it cannot be entered.
 bool EnterOrCreateDirectory(const char* path) {
-    if (SetCurrentDirectoryA(path)) return true;
-    if (!CreateDirectoryA(path, nullptr)) return false;
+    if (SetCurrentDirectoryA(path)) {
+        LogLine("Directory %s: exists", path);
+        return true;
+    }
+    if (!CreateDirectoryA(path, nullptr)) {
+        LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
+        return false;
+    }
+    LogLine("Directory %s: created", path);
     SetCurrentDirectoryA(path);
     return true;
 }
 
+// Size of a file in bytes, for the log; 0 when it cannot be found.
+unsigned long FileBytes(const char* path) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path, &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindClose(find);
+    return found.nFileSizeLow;
+}
+
 void ReportDirectoryFailure(const char* path) {
+    SetExitCode(kExitDestination);
     ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice, path);
 }
 
@@ -97,6 +114,7 @@ BOOL CreateDestinationTree(HWND dlg) {
         SetBarPosition(controls.bar, i);
         PumpMessages();
         if (CancelConfirmed(controls.cancel)) {
+            SetExitCode(kExitCancelled);
             result = FALSE;
             break;
         }
@@ -156,12 +174,13 @@ BOOL CopyPackageFiles(HWND dlg) {
             SetBarPosition(controls.bar, i);
             PumpMessages();
             if (CancelConfirmed(controls.cancel)) {
+                SetExitCode(kExitCancelled);
                 stopped = true;
                 break;
             }
             // A path that does not fit its buffer is refused like a
             // destination that cannot be created.
-            char sourcePath[kCopyPathSize];
+            char sourcePath[kCopyPathSize] = "";
             int result = kCopyNoDestination;
             if (destFits && BuildSourcePath(sourcePath, sizeof sourcePath, g_setup.setupDir, sourceDirName,
                                             sourceName, g_setup.hopperCapacity)) {
@@ -171,7 +190,28 @@ BOOL CopyPackageFiles(HWND dlg) {
 
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
-            if (action == AttemptAction::kDone) break;
+            if (action == AttemptAction::kDone) {
+                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
+                        FileBytes(destPath));
+                break;
+            }
+            // Unattended, nobody can insert a diskette or answer Retry: a
+            // file that is not with the others, or that cannot be written,
+            // ends the copying.
+            if (g_options.unattended && action != AttemptAction::kRetrySilently) {
+                if (action == AttemptAction::kAskForDisk) {
+                    LogLine("Source file %s of disk \"%s\" not found (system error %lu)",
+                            sourcePath[0] ? sourcePath : sourceName, diskName, GetLastError());
+                    SetExitCode(kExitSourceMissing);
+                } else {
+                    LogLine("File %s cannot be written (system error %lu)", destPath, GetLastError());
+                    ShowMessage(g_setup.hInstance, dlg, IDS_CANNOT_CREATE_FILE, g_setup.errorCaption,
+                                kStyleRetryCancel);
+                    SetExitCode(kExitFileCopy);
+                }
+                stopped = true;
+                break;
+            }
             if (action == AttemptAction::kAskForDisk) {
                 askCancel = !AskForDisk(dlg, diskName);
             } else if (action == AttemptAction::kAskRetry) {
@@ -181,6 +221,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             if (askCancel) {
                 if (ShowMessage(g_setup.hInstance, dlg, IDS_CANCEL_QUESTION, g_setup.warningCaption,
                                 kStyleQuestion) == IDYES) {
+                    SetExitCode(kExitCancelled);
                     stopped = true;
                     break;
                 }
@@ -191,7 +232,14 @@ BOOL CopyPackageFiles(HWND dlg) {
         }
         if (stopped) break;
 
-        if (IsFontSource(sourceName) && !RegisterTrueTypeFont(i, n, destPath, sourceName)) return FALSE;
+        if (IsFontSource(sourceName)) {
+            if (!RegisterTrueTypeFont(i, n, destPath, sourceName)) {
+                LogLine("Font %s: not registered (system error %lu)", destPath, GetLastError());
+                SetExitCode(kExitFileCopy);
+                return FALSE;
+            }
+            LogLine("Font %s: registered", destPath);
+        }
     }
 
     SetBarPosition(controls.bar, i);

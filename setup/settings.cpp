@@ -11,7 +11,9 @@ char g_settingsPath[MAX_PATH + 16];
 PackageSettings g_settings;
 
 BOOL WriteSetting(const char* section, const char* key, const char* value) {
-    return WritePrivateProfileStringA(section, key, value, g_settingsPath);
+    BOOL written = WritePrivateProfileStringA(section, key, value, g_settingsPath);
+    LogLine("%s [%s] %s=%s: %s", g_settingsPath, section, key, value ? value : "(removed)", written ? "written" : "not written");
+    return written;
 }
 
 }  // namespace

@@ -150,6 +150,16 @@ bool KeepForLater(const char* path) {
 
 }  // namespace
 
+namespace {
+
+bool PathGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
+
+void LogFileOutcome(const char* path) {
+    LogLine("Fichier %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
+}
+
+}  // namespace
+
 int RemovePackageFiles(HWND dlg) {
     PumpMessages();
     SetLineId(dlg, IDC_DESETUP_LINE1, IDS_REMOVING_FILES);
@@ -183,6 +193,7 @@ int RemovePackageFiles(HWND dlg) {
         SetBar(dlg, kPercentSetPosition, i);
         PumpMessages();
         DeleteFileA(path);
+        LogFileOutcome(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);
@@ -249,6 +260,7 @@ int RemovePackageDirs(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
         if (i > tried) {
             if (fits && entry[0]) RemoveDirectoryA(path);
+            if (fits && entry[0]) LogLine("R\xe9pertoire %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
             SetRemovalMark(kMarkDirsTried, i);
         }
         SetBar(dlg, kPercentSetPosition, i + 1);
@@ -266,6 +278,7 @@ void RemoveKeptFiles() {
         // later flush brings the deleted file back.
         if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
         DeleteFileA(path);
+        LogFileOutcome(path);
         g_kept.path[k][0] = '\0';
     }
 }

@@ -39,7 +39,10 @@ const CloseRow kCloseRows[] = {
 };
 
 // Ends the sequence: the cursor comes back and the main window goes.
-int Finish(HCURSOR previousCursor, int result) {
+// `exitCode` is the code the program ends with when codes are given.
+int Finish(HCURSOR previousCursor, int result, int exitCode) {
+    g_desetup.exitCode = exitCode;
+    LogLine(result ? "D\xe9sinstallation termin\xe9" "e" : "D\xe9sinstallation interrompue");
     if (previousCursor) SetCursor(previousCursor);
     if (g_desetup.hMainWnd) DestroyWindow(g_desetup.hMainWnd);
     return result;
@@ -113,8 +116,9 @@ int RunUninstall() {
         int answer = ShowMessage(instance, hwndMain, IDS_CONFIRM, g_desetup.warningCaption, kStyleQuestion, kProductWord,
                                  kProductWord);
         if (answer == IDNO) {
+            LogLine("Confirmation : non");
             ShowMessage(instance, hwndMain, IDS_NOT_REMOVED, g_desetup.warningCaption, kStyleNotice, kProductWord);
-            return Finish(nullptr, 0);
+            return Finish(nullptr, 0, kExitCancelled);
         }
     }
 
@@ -122,6 +126,7 @@ int RunUninstall() {
     UpdateWindow(hwndMain);
     SetStatusLine("");
     CloseCompanionPrograms();
+    LogLine("Programmes du logiciel ferm\xe9s");
 
     // 4. Where the script's system files lie.
     g_desetup.systemFilesInWindowsDir = SystemFilesBelongInWindowsDir(g_desetup.windowsDir, g_desetup.systemDir);
@@ -132,30 +137,35 @@ int RunUninstall() {
     JoinInstallPath(scriptPath, sizeof scriptPath, "TLSETUP.INF");
     if (!FileOpens(scriptPath)) FormatText(scriptPath, sizeof scriptPath, "%sTLSETUP.INF", g_desetup.programDir);
     std::uint32_t loaded = ScriptQuery(kOpLoad, 0, scriptPath);
+    LogLine("Script %s : %s", scriptPath, loaded == 0 ? "charg\xe9" : "non charg\xe9");
     if (loaded == 1) {
         ShowMessage(instance, hwndMain, IDS_NO_MEMORY, g_desetup.errorCaption, kStyleNotice);
-        return Finish(nullptr, 0);
+        return Finish(nullptr, 0, kExitScript);
     }
     if (loaded == 2) {
         ShowMessage(instance, hwndMain, IDS_NO_SCRIPT, g_desetup.errorCaption, kStyleNotice, scriptPath, kProductWord);
-        return Finish(nullptr, 0);
+        return Finish(nullptr, 0, kExitScript);
     }
 
     // 6 to 8. Backups and INI entries.
     HCURSOR previousCursor = SetCursor(SystemCursor(IDC_WAIT));
     SetStatusLineId(IDS_STATUS_REMOVE_BACKUPS);
     RemoveIniBackups();
+    LogLine("Copies de sauvegarde WIN.nnn et SYSTEM.nnn supprim\xe9" "es");
     SetStatusLineId(IDS_STATUS_RESTORE_INI);
     UpdateWindow(hwndMain);
     if (!RestoreIniFiles()) {
         ShowMessage(instance, hwndMain, IDS_INI_NOT_RESTORED, g_desetup.errorCaption, kStyleNotice, kProductWord);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitIniFiles);
     }
+    LogLine("WIN.INI et SYSTEM.INI restaur\xe9s");
 
     // 9, 10. Program Manager group.
     UpdateWindow(hwndMain);
     SetStatusLineId(IDS_STATUS_REMOVE_GROUP);
-    if (!DeleteProgmanGroup(instance)) {
+    const BOOL groupDeleted = DeleteProgmanGroup(instance);
+    LogLine("Groupe \"ORVAN Pelora 200/250 Tools\" : %s", groupDeleted ? "supprim\xe9" : "non supprim\xe9");
+    if (!groupDeleted) {
         ShowMessage(instance, hwndMain, IDS_GROUP_NOT_DELETED, g_desetup.warningCaption, kStyleNotice, kProductWord);
     }
     SetStatusLine(" ");
@@ -171,7 +181,7 @@ int RunUninstall() {
     if (!library) {
         DeleteFileA(barCopy);
         ShowMessage(instance, hwndMain, IDS_NO_PERCENT_DLL, g_desetup.errorCaption, kStyleNotice, kProductWord);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitProgressLibrary);
     }
 
     // 12. Progress dialog.
@@ -188,7 +198,7 @@ int RunUninstall() {
     if (RemovePackageFiles(dialog) != 1) {
         ReleaseProgressBar(&dialog, &library, barCopy);
         ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitRemoval);
     }
     if (dialog) ShowWindow(dialog, SW_HIDE);
     UpdateWindow(hwndMain);
@@ -199,7 +209,7 @@ int RunUninstall() {
     if (RemovePackageDirs(dialog) != 1) {
         ReleaseProgressBar(&dialog, &library, barCopy);
         ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitRemoval);
     }
     if (dialog) ShowWindow(dialog, SW_HIDE);
     UpdateWindow(hwndMain);
@@ -209,7 +219,9 @@ int RunUninstall() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         RegCloseKey(key);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+        LONG deleted = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+        LogLine("Registre HKLM\\%s : %s (erreur syst\xe8me %ld)", kUninstallKeyPath,
+                deleted == ERROR_SUCCESS ? "supprim\xe9" : "non supprim\xe9", deleted);
     }
 
     // Until here a run that is cut short can be run again: it still finds
@@ -222,7 +234,8 @@ int RunUninstall() {
     SetCurrentDirectoryA(root);
     char drive[3] = {letter, ':', '\0'};
     if (letter >= 'A' && letter <= 'Z') SetCurrentDirectoryA(drive);
-    RemoveDirectoryA(g_desetup.installDir);
+    LogLine("R\xe9pertoire %s : %s", g_desetup.installDir,
+            RemoveDirectoryA(g_desetup.installDir) ? "supprim\xe9" : "conserv\xe9");
 
     // 19, 20. Closing text.
     char format[1024];
@@ -238,8 +251,9 @@ int RunUninstall() {
     } else {
         wsprintfA(closing, format, kProductWord);
     }
+    LogLine("%s", closing);
     if (!g_desetup.silentMode) MessageBoxA(hwndMain, closing, g_desetup.titleText, MB_OK);
 
     // 21.
-    return Finish(previousCursor, 1);
+    return Finish(previousCursor, 1, kExitSuccess);
 }
