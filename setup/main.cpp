@@ -325,9 +325,17 @@ void LogHeader(const char* commandLine) {
     LogLine("%s%s, %04u-%02u-%02u %02u:%02u:%02u", g_setup.mainTitle, g_setup.versionSuffix, now.wYear, now.wMonth,
             now.wDay, now.wHour, now.wMinute, now.wSecond);
     LogLine("Command line: %s", commandLine);
-    LogLine("Unattended: %s; destination: %s; port: %s%u%s", g_options.unattended ? "yes" : "no",
-            g_options.hasDir ? g_options.dir : "(asked)", g_options.hasPort ? "LPT" : "(asked)",
-            g_options.hasPort ? g_options.port : 0u, g_options.hasPort ? ":" : "");
+    const char* unset = g_options.unattended ? "(default)" : "(asked)";
+    char port[16];
+    if (!g_options.hasPort) {
+        CopyText(port, unset);
+    } else if (g_options.port == 0) {
+        CopyText(port, "(not a port)");
+    } else {
+        FormatText(port, sizeof port, "LPT%u:", g_options.port);
+    }
+    LogLine("Unattended: %s; destination: %s; port: %s", g_options.unattended ? "yes" : "no",
+            g_options.hasDir ? g_options.dir : unset, port);
     LogLine("Setup directory: %s; Windows directory: %s; system directory: %s", g_setup.setupDir,
             g_setup.windowsDir, g_setup.systemDir);
 }

@@ -12,7 +12,11 @@ PackageSettings g_settings;
 
 BOOL WriteSetting(const char* section, const char* key, const char* value) {
     BOOL written = WritePrivateProfileStringA(section, key, value, g_settingsPath);
-    LogLine("%s [%s] %s=%s: %s", g_settingsPath, section, key, value ? value : "(removed)", written ? "written" : "not written");
+    if (key) {
+        LogLine("%s [%s] %s=%s: %s", g_settingsPath, section, key, value ? value : "", written ? "written" : "not written");
+    } else {
+        LogLine("%s [%s]: %s", g_settingsPath, section, written ? "removed" : "not removed");
+    }
     return written;
 }
 

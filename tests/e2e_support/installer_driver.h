@@ -64,6 +64,20 @@ struct InstallRun {
 // answers end it there), bounded.
 ::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run);
 
+// A run with options that nobody answers: the program is started with `args`
+// in `workDir` and watched until it ends. Any window of it other than a
+// progress dialog fails the run at once (the program is then ended).
+struct QuietRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    bool progressSeen = false;
+};
+::testing::AssertionResult RunUnattended(const std::string& exe, const std::string& args, const std::string& workDir,
+                                         QuietRun* run);
+
+// A fresh folder holding the files of both diskettes of the set, as an
+// administrator copies them for an unattended installation.
+std::string OneFolderSet();
+
 bool Exists(const std::string& path);
 std::string WindowsDir();
 std::string SystemDir();
