@@ -353,6 +353,10 @@ void RunInstallation(HWND hwnd) {
         return;
     }
 
+    // Unattended, nobody could answer the cancel question: the dialog shows
+    // the progress without its Cancel button.
+    if (g_options.unattended) ShowWindow(GetDlgItem(g_setup.hStatusDlg, IDCANCEL), SW_HIDE);
+
     if (g_options.hasDir || g_options.unattended) {
         if (!TakeGivenDestination(hwnd, windowsLetter)) {
             ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);

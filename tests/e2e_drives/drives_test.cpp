@@ -59,3 +59,25 @@ TEST(Drives, UnattendedOnTheTooSmallDriveFailsWithItsCodeAndLog) {
     const std::string end = "\r\nExit code 8\r\n";
     EXPECT_EQ(log.size() > end.size() ? log.substr(log.size() - end.size()) : log, end) << log;
 }
+
+TEST(Drives, DestinationGivenToAnInteractiveRunIsNotAskedForAndItsFailureIsTold) {
+    // With an option, an interactive run gives exit codes too; the given
+    // destination takes the dialog's place, and its drive's lack of room
+    // ends the run with the messages a user reads.
+    e2e::InstallAnswers answers;
+    answers.args = "/DIR=D:\\VIREO";
+    e2e::InstallRun run;
+    ASSERT_TRUE(e2e::RunInstaller(robot::DistDisk1(), answers, &run));
+    EXPECT_EQ(run.exitCode, 8u) << run.transcriptText;
+    bool portAsked = false;
+    for (const robot::SeenDialog& d : run.transcript) {
+        for (const robot::ControlInfo& c : d.controls) {
+            EXPECT_NE(c.id, e2e::kDestEdit) << "the destination dialog was shown: " << d.Describe();
+            portAsked = portAsked || c.id == e2e::kPortConnect;
+        }
+    }
+    EXPECT_TRUE(portAsked) << "the port is still asked for:\n" << run.transcriptText;
+    EXPECT_EQ(run.BoxesWith("Setup requires a minimum of 1320K.").size(), 1u) << run.transcriptText;
+    EXPECT_EQ(run.BoxesWith("The software has not been installed successfully.").size(), 1u) << run.transcriptText;
+    EXPECT_FALSE(e2e::Exists("D:\\VIREO"));
+}

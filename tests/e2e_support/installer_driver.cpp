@@ -34,7 +34,7 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
 
 ::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run) {
     robot::Robot r;
-    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", "", disk1);
+    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", answers.args, disk1);
     if (!ok) return ok;
     HWND main = nullptr;
     ok = r.WaitWindow(robot::WindowQuery::Class("SetupWinClass"), kBound, &main);

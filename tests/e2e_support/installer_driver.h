@@ -45,6 +45,8 @@ struct InstallAnswers {
     // The installer is ended at once (TerminateProcess, as by a power cut)
     // when the insert-disk prompt comes, instead of being answered.
     bool endAtDiskPrompt = false;
+    // The installer's command line.
+    std::string args;
 };
 
 struct InstallRun {
