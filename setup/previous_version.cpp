@@ -47,7 +47,7 @@ bool HasOfferText() {
 void WaitForUninstallerToEnd() {
     while (FindWindowA(kUninstallerWindowClass, nullptr)) {
         PumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
     }
     PumpMessages();
 }

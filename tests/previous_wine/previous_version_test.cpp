@@ -12,6 +12,7 @@
 #include "previous_version.h"
 #include "resource.h"
 #include "setup.h"
+#include "wake_mask.h"
 
 SetupState g_setup;
 
@@ -191,6 +192,21 @@ void CALLBACK AnswerOffer(HWND, UINT, UINT_PTR, DWORD) {
     SendMessageA(GetDlgItem(dlg, button), BM_CLICK, 0, 0);
 }
 
+// The old uninstaller's main window, made in this thread: it stays for a
+// few ticks after the old uninstaller has removed the script, as the real
+// one's window outlives its removal.
+std::string g_oldScript;
+int g_ticksLeft;
+
+LRESULT CALLBACK OldUninstallerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && GetFileAttributesA(g_oldScript.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        --g_ticksLeft <= 0) {
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlank) {
     // The long path, as on a volume without short names; its name holds a
     // letter above 127 right after the blank, which the unquoted command
@@ -208,11 +224,34 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     ASSERT_TRUE(VirtualProtect(&__imp_WinExec, sizeof __imp_WinExec, PAGE_READWRITE, &protection));
     const auto realWinExec = __imp_WinExec;
     __imp_WinExec = WinExecAsWindows;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = OldUninstallerWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DeSetupWinClass";
+    ASSERT_TRUE(RegisterClassA(&wc));
+    g_oldScript = dir + "\\TLSETUP.INF";
+    g_ticksLeft = 3;
+    HWND oldWindow = CreateWindowExA(0, "DeSetupWinClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     wc.hInstance, nullptr);
+    ASSERT_TRUE(oldWindow);
+    SetTimer(oldWindow, 1, 100, nullptr);
     UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOffer);
-    BOOL goOn = RemovePreviousVersion(nullptr);
+    BOOL goOn = FALSE;
+    win95::WakeMaskCounts waits;
+    DWORD waited = GetTickCount();
+    {
+        // A system that knows only the wake bits of Windows 95 and NT 4.0.
+        win95::StrictWakeMask strict;
+        goOn = RemovePreviousVersion(nullptr);
+        waits = strict.Counts();
+    }
+    waited = GetTickCount() - waited;
     KillTimer(nullptr, timer);
     __imp_WinExec = realWinExec;
     FreeLibrary(offerVariant);
+    EXPECT_FALSE(IsWindow(oldWindow)) << "the removal waited for the old uninstaller's window to go";
+    EXPECT_EQ(waits.refused, 0u) << "wake mask refused: 0x" << std::hex << waits.refusedMask;
+    EXPECT_LE(waits.calls, waited / 10 + 20) << "calls of the wait in " << waited << " ms";
 
     const std::string tail = ReadWhole(dir + "\\TAIL.TXT");
     EXPECT_EQ(tail, "External") << "the old uninstaller's command-line tail";
