@@ -31,6 +31,13 @@ static_assert(kWakeOnAnyMessage == 0x00FF, "the wake bits of Windows 95 and NT 4
 // the tick counter.
 void WaitTicks(DWORD milliseconds);
 
+// Asks Windows to fail a call on a drive that is not ready (no diskette, an
+// unreadable one) and a file that cannot be opened, instead of showing its
+// own "not ready" or "cannot find" box first: the programs' own prompts (the
+// insert-disk dialog, the copy's retry message) then come at once. Called
+// once at start-up; later programs started by this one inherit the mode.
+void UseOwnDrivePrompts();
+
 // Centres a window on the screen without changing its size or z-order.
 void CentreWindow(HWND hwnd);
 

@@ -53,6 +53,8 @@ void WaitTicks(DWORD milliseconds) {
     }
 }
 
+void UseOwnDrivePrompts() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
+
 void CentreWindow(HWND hwnd) {
     RECT rc;
     if (!GetWindowRect(hwnd, &rc)) return;
