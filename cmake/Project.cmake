@@ -135,6 +135,15 @@ function(tls_shipped_program target)
   endif()
 endfunction()
 
+# tls_run_from_swap(target): the image runs from the first diskette while the
+# user swaps in the others: its header asks Windows to run it from the paging
+# file, not from the medium (set after the link, as the linker cannot).
+function(tls_run_from_swap target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${TLS_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/cmake/pe_run_from_swap.py $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # tls_test_options(target): settings of test programs (exceptions allowed).
 function(tls_test_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS})

@@ -80,4 +80,5 @@ def main():
         out.write(data)
 
 
-main()
+if __name__ == "__main__":
+    main()
