@@ -207,6 +207,27 @@ LRESULT CALLBACK OldUninstallerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// DeleteFileA as Windows has it for the program file of a process that is
+// still ending: refused (ERROR_ACCESS_DENIED) until a moment after the first
+// attempt. Wine deletes a running program's file at once.
+extern "C" decltype(&DeleteFileA) __imp_DeleteFileA;
+decltype(&DeleteFileA) g_realDeleteFile;
+std::string g_endingProgram;
+DWORD g_firstRefusal;
+int g_refusedDeletions;
+
+BOOL WINAPI DeleteFileOfAnEndingProgram(LPCSTR path) {
+    if (lstrcmpiA(path, g_endingProgram.c_str()) == 0) {
+        if (g_refusedDeletions == 0) g_firstRefusal = GetTickCount();
+        if (GetTickCount() - g_firstRefusal < 300) {
+            ++g_refusedDeletions;
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
+    return g_realDeleteFile(path);
+}
+
 TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlank) {
     // The long path, as on a volume without short names; its name holds a
     // letter above 127 right after the blank, which the unquoted command
@@ -235,6 +256,11 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
                                      wc.hInstance, nullptr);
     ASSERT_TRUE(oldWindow);
     SetTimer(oldWindow, 1, 100, nullptr);
+    ASSERT_TRUE(VirtualProtect(&__imp_DeleteFileA, sizeof __imp_DeleteFileA, PAGE_READWRITE, &protection));
+    g_realDeleteFile = __imp_DeleteFileA;
+    __imp_DeleteFileA = DeleteFileOfAnEndingProgram;
+    g_endingProgram = dir + "\\TLDELET.EXE";
+    g_refusedDeletions = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOffer);
     BOOL goOn = FALSE;
     win95::WakeMaskCounts waits;
@@ -248,6 +274,7 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     waited = GetTickCount() - waited;
     KillTimer(nullptr, timer);
     __imp_WinExec = realWinExec;
+    __imp_DeleteFileA = g_realDeleteFile;
     FreeLibrary(offerVariant);
     EXPECT_FALSE(IsWindow(oldWindow)) << "the removal waited for the old uninstaller's window to go";
     EXPECT_EQ(waits.refused, 0u) << "wake mask refused: 0x" << std::hex << waits.refusedMask;
@@ -259,7 +286,8 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     EXPECT_NE(g_offers.texts[0].find(dir), std::string::npos) << g_offers.texts[0];
     EXPECT_TRUE(goOn);
     EXPECT_EQ(GetFileAttributesA((dir + "\\TLDELET.EXE").c_str()), INVALID_FILE_ATTRIBUTES)
-        << "the old uninstaller is deleted once its script is gone";
+        << "the old uninstaller is deleted once its script is gone (refused " << g_refusedDeletions
+        << " times while it was ending)";
 }
 
 // The entry point skips the program's name, quoted or not, and the blanks
