@@ -14,7 +14,7 @@ a message otherwise.
 import struct
 import sys
 
-from pe_relocs_stripped import checksum, fail
+from pe_relocs_stripped import read_pe, write_characteristics
 
 RUN_FROM_SWAP = 0x0400 | 0x0800
 
@@ -24,21 +24,9 @@ def main():
         print("usage: pe_run_from_swap.py FILE", file=sys.stderr)
         sys.exit(2)
     path = sys.argv[1]
-    data = bytearray(open(path, "rb").read())
-    if data[:2] != b"MZ" or len(data) < 0x40:
-        fail(path, "not an MZ file")
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        fail(path, "no PE header")
+    data, pe = read_pe(path)
     characteristics, = struct.unpack_from("<H", data, pe + 22)
-    field = pe + 24 + 64
-    stored, = struct.unpack_from("<I", data, field)
-    if stored and stored != checksum(data, field):
-        fail(path, f"its checksum {stored:#x} is not the file's sum {checksum(data, field):#x}")
-    struct.pack_into("<H", data, pe + 22, characteristics | RUN_FROM_SWAP)
-    struct.pack_into("<I", data, field, checksum(data, field))
-    with open(path, "r+b") as out:
-        out.write(data)
+    write_characteristics(path, data, pe, characteristics | RUN_FROM_SWAP)
 
 
 if __name__ == "__main__":

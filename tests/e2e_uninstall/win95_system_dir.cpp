@@ -9,6 +9,8 @@
 // Linked like the programs: no C runtime.
 #include <windows.h>
 
+#include "../machine/import_slot.h"
+
 namespace {
 
 constexpr char kWindows95SystemDir[] = "C:\\WINDOWS\\SYSTEM";
@@ -24,10 +26,5 @@ UINT WINAPI Windows95SystemDirectory(LPSTR buffer, UINT size) {
 
 }  // namespace
 
-#if defined(__i386__)
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp__" #name "@" #argBytes)
-#else
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp_" #name)
-#endif
 extern decltype(&GetSystemDirectoryA) g_getSystemDirectorySlot TLS_IMPORT_SLOT(GetSystemDirectoryA, 8);
 decltype(&GetSystemDirectoryA) g_getSystemDirectorySlot = Windows95SystemDirectory;
