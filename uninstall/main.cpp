@@ -215,6 +215,7 @@ int EndRun(int code) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     if (previous) return 0;
+    UseOwnDrivePrompts();
     g_desetup.hInstance = instance;
     // The log, when asked for, is opened first, so that it also tells of a
     // removal that finds nothing to remove.
