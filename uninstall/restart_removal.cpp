@@ -109,7 +109,12 @@ MoveFileExFn SystemMoveFileEx() {
                   : nullptr;
 }
 
-bool ScheduleRemovalAtRestart(const char* path) {
+bool ScheduleRemovalAtRestart(const char* named) {
+    // The full form: what reads the list at the next start takes the name
+    // as it stands, "." and ".." parts included.
+    char path[MAX_PATH];
+    DWORD n = GetFullPathNameA(named, sizeof path, path, nullptr);
+    if (n == 0 || n >= sizeof path) return false;
     MoveFileExFn moveFileEx = SystemMoveFileEx();
     if (moveFileEx) {
         if (moveFileEx(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;

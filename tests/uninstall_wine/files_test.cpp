@@ -6,11 +6,13 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "desetup.h"
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
+#include "../machine/strict_files.h"
 
 namespace {
 
@@ -231,4 +233,113 @@ TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
     EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC")));
     EXPECT_TRUE(FileExists(Install("USER\\DEEP\\INNER.DOC")));
     ClearDirectory("C:\\NO_SUCH_DIR");  // nothing to do, no harm
+}
+
+namespace {
+
+// A file held open by another program without delete sharing, as a viewer
+// or a program that did not close holds it.
+struct HeldOpen {
+    HANDLE handle;
+    explicit HeldOpen(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldOpen() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// The NT list of files to delete at the next start: pairs of names, the
+// second empty for a deletion. Read and then removed, so that the next start
+// of this machine deletes nothing.
+std::vector<std::string> TakePendingDeletions() {
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+        return names;
+    }
+    std::vector<char> data(65536, '\0');
+    DWORD size = static_cast<DWORD>(data.size() - 2);
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
+        for (std::size_t at = 0; at < size && data[at];) {
+            std::string from = data.data() + at;
+            at += from.size() + 1;
+            std::string to = at < size ? data.data() + at : "";
+            at += to.size() + 1;
+            if (to.empty()) names.push_back(from.substr(from.find(':') - 1));
+        }
+    }
+    RegDeleteValueA(key, "PendingFileRenameOperations");
+    RegCloseKey(key);
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += name + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
+    ASSERT_TRUE(SetFileAttributesA(Install("VIREO.EXE").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA(Install("SPOOL\\SPOOL.DAT").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    {
+        strict::StrictFiles strictFiles(false);
+        ASSERT_TRUE(strictFiles.swapped());
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    }
+    EXPECT_FALSE(FileExists(Install("VIREO.EXE")));
+    EXPECT_FALSE(FileExists(Install("SPOOL\\SPOOL.DAT")));
+    EXPECT_EQ(FilesLeftForRestart(), 0);
+}
+
+// NT deletes the files, then the emptied directories, when it next starts.
+TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
+    TakePendingDeletions();
+    {
+        HeldOpen program(Install("VIREO.EXE"));
+        HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
+        ASSERT_NE(program.handle, INVALID_HANDLE_VALUE);
+        ASSERT_NE(data.handle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+        ScheduleLeftDirectories();
+    }
+    const std::vector<std::string> expected = {Install("VIREO.EXE"), Install("SPOOL\\SPOOL.DAT"), Install("SPOOL"),
+                                               kInstallDir};
+    const std::vector<std::string> pending = TakePendingDeletions();
+    EXPECT_EQ(Joined(pending), Joined(expected));
+    EXPECT_EQ(FilesLeftForRestart(), 2);
+    EXPECT_EQ(FilesThatStay(), 0);
+}
+
+// Windows 95 deletes what WININIT.INI lists, one "NUL=" line per file or
+// directory, after the lines already there.
+TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
+    const std::string wininit = WindowsDir() + "\\WININIT.INI";
+    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+    {
+        strict::StrictFiles windows95(true);
+        ASSERT_TRUE(windows95.swapped());
+        HeldOpen program(Install("VIREO.EXE"));
+        HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+        ScheduleLeftDirectories();
+    }
+    std::vector<char> section(4096, '\0');
+    GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), wininit.c_str());
+    std::vector<std::string> lines;
+    for (const char* line = section.data(); *line; line += std::strlen(line) + 1) lines.push_back(line);
+    const std::vector<std::string> expected = {"NUL=C:\\OTHER.TMP", "NUL=" + Install("VIREO.EXE"),
+                                               "NUL=" + Install("SPOOL\\SPOOL.DAT"), "NUL=" + Install("SPOOL"),
+                                               std::string("NUL=") + kInstallDir};
+    EXPECT_EQ(Joined(lines), Joined(expected)) << ReadBytes(wininit);
+    EXPECT_EQ(FilesLeftForRestart(), 2);
+    DeleteFileA(wininit.c_str());
+    EXPECT_TRUE(TakePendingDeletions().empty()) << "Windows 95 has no such list";
 }
