@@ -36,6 +36,20 @@ void FindClassWindows(const char* windowClass, ClassWindows* found) {
     EnumWindows(CollectClassWindow, reinterpret_cast<LPARAM>(found));
 }
 
+// Windows that did not answer a sent request within its bound. A later
+// request to them is posted: a window that is still hung would hold a sent
+// one to its bound again (and some systems let such a second message wait
+// for good), while a posted one reaches the program once it recovers.
+HWND g_unanswered[kMaxCompanionWindows];
+int g_unansweredCount;
+
+bool Unanswered(HWND hwnd) {
+    for (int i = 0; i < g_unansweredCount; ++i) {
+        if (g_unanswered[i] == hwnd) return true;
+    }
+    return false;
+}
+
 bool TicksPassed(DWORD start, DWORD bound) { return static_cast<DWORD>(GetTickCount() - start) >= bound; }
 
 struct Processes {
@@ -83,12 +97,15 @@ bool RequestCompanionClose(const CompanionRequest& request, DWORD bound, char* t
     for (int i = 0; i < found.count; ++i) {
         HWND hwnd = found.windows[i];
         if (request.wait) AddProcessOf(hwnd, &processes);
-        if (request.post) {
+        if (request.post || Unanswered(hwnd)) {
             PostMessageA(hwnd, request.message, request.wParam, request.lParam);
-        } else {
-            DWORD_PTR answer = 0;
-            SendMessageTimeoutA(hwnd, request.message, request.wParam, request.lParam, SMTO_ABORTIFHUNG,
-                                kCompanionSendBound, &answer);
+            continue;
+        }
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(hwnd, request.message, request.wParam, request.lParam, SMTO_ABORTIFHUNG,
+                                 kCompanionSendBound, &answer) &&
+            IsWindow(hwnd) && g_unansweredCount < kMaxCompanionWindows) {
+            g_unanswered[g_unansweredCount++] = hwnd;
         }
     }
     if (!request.wait) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "under_test.h"
 #include "installer_driver.h"
 #include "robot.h"
+#include "../machine/pending_deletions.h"
 
 namespace {
 
@@ -30,6 +32,10 @@ const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
 const char kClosingText[] =
     "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
     "r\xe9pertoire d'installation.";
+// The closing text when files held open are left to the next start.
+const char kClosingTextAtRestart[] =
+    "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me. Certains fichiers encore utilis\xe9s seront supprim\xe9s au "
+    "prochain d\xe9marrage de Windows. Veuillez supprimer le fichier \"TLDELET.EXE\" du r\xe9pertoire d'installation.";
 const char kGroupWarning[] = "Impossible de supprimer le groupe Vireo du Gestionnaire de programmes.";
 // The progress dialog's first status line in each phase.
 constexpr int kPhaseLine = 103;
@@ -165,12 +171,13 @@ protected:
     }
 
     // What the removal promises, item by item.
-    void ExpectRemoved() {
+    void ExpectRemoved(const std::set<std::string>& held = {}) {
         for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
                                  "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
                                  "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
                                  "DRIVER\\PELORA.INF", "DRIVER\\PS\\VELMPS.WPD", "DRIVER\\PS\\VELMPS.PPD",
                                  "spooler.que"}) {
+            if (held.count(name)) continue;
             EXPECT_FALSE(Exists(Install(name))) << name << " is still installed";
         }
         EXPECT_TRUE(Exists(Install("TLDELET.EXE"))) << "the running uninstaller stays";
@@ -238,16 +245,60 @@ protected:
         ASSERT_TRUE(r.WaitExit(kBound));
     }
 
+    // Starts a program that stands in for a companion program of the
+    // package and owns a window of `className`.
+    Robot* StartCompanion(const std::string& className, const std::string& options) {
+        companions_.emplace_back(new Robot);
+        Robot* companion = companions_.back().get();
+        EXPECT_TRUE(companion->Start(robot::BinDir() + "companion_fixture.exe", className + " " + options));
+        EXPECT_TRUE(companion->WaitWindow(WindowQuery::Class(className), kBound));
+        return companion;
+    }
+
+    // Waits for the question about a companion program that has not closed
+    // and checks that it names the program and offers Retry and Cancel. The
+    // hung program is ended as soon as the question has come: Wine lets a
+    // message sent to a thread that hangs inside another one wait for good,
+    // and the robot reads the texts of the windows it looks at.
+    HWND WaitCompanionQuestion(Robot& r, const char* title, Robot* hung) {
+        SeenDialog seen;
+        HWND box = nullptr;
+        ::testing::AssertionResult asked = r.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
+        hung->Kill();
+        EXPECT_TRUE(asked) << r.TranscriptText();
+        EXPECT_EQ(seen.text, std::string("Le programme \"") + title +
+                                 "\" ne s'est pas ferm\xe9.\nFermez-le, puis choisissez R\xe9" "essayer, ou choisissez "
+                                 "Annuler pour arr\xeater la d\xe9sinstallation.")
+            << seen.Describe();
+        EXPECT_EQ(seen.buttons.size(), 2u) << seen.Describe();
+        EXPECT_EQ(seen.icon, robot::Icon::Warning) << seen.Describe();
+        return box;
+    }
+
+    void TearDown() override {
+        companions_.clear();
+        pending::TakeDeletions();
+    }
+
     IniState before_;
     std::string installedSystemIni_;
+    std::vector<std::unique_ptr<Robot>> companions_;
 };
 
 }  // namespace
 
+// A package program that hangs brings a question within its bound; the
+// user ends it and chooses Retry. A file held open by a viewer stays, is
+// left to the next start of Windows, and the closing message says so.
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
     InstallAndCheck();
     if (HasFatalFailure()) return;
+    pending::TakeDeletions();
+    Robot* hung = StartCompanion("TLTPClass", "--hang");
+    HANDLE viewer = CreateFileA(Install("README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -257,19 +308,26 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     const std::string opening = "D\xe9sirez-vous supprimer Vireo de votre syst\xe8me ?";
     EXPECT_EQ(question.text.substr(0, opening.size()), opening) << question.Describe();
     EXPECT_EQ(question.icon, robot::Icon::Question);
-    ASSERT_TRUE(r.Click(box, IDYES));
+    ASSERT_TRUE(Answer(r, box, IDYES));
+    // The user ends the hung program once asked.
+    box = WaitCompanionQuestion(r, "TLTPClass", hung);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Exists(Install("VIREO.EXE"))) << "files were removed before the program closed";
+    ASSERT_TRUE(Answer(r, box, IDRETRY));
     SeenDialog closing;
     ASSERT_TRUE(r.WaitMessageBox(kTitle, 300000, &closing, &box)) << r.TranscriptText();
-    EXPECT_EQ(closing.text,
-              "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
-              "r\xe9pertoire d'installation.")
-        << closing.Describe();
-    ExpectRemoved();  // the work is done before the closing message
+    EXPECT_EQ(closing.text, kClosingTextAtRestart) << closing.Describe();
+    ExpectRemoved({"README.TXT"});  // the work is done before the closing message
+    EXPECT_TRUE(Exists(Install("README.TXT")));
+    CloseHandle(viewer);
+    EXPECT_EQ(pending::Joined(pending::TakeDeletions()),
+              pending::Joined({Install("README.TXT"), kInstallDir}))
+        << "the held file, then the directory it keeps, are deleted at the next start";
     ASSERT_TRUE(r.Click(box, IDOK));
     ASSERT_TRUE(r.WaitExit(kBound));
     int boxes = 0;
     for (const SeenDialog& seen : r.Transcript()) boxes += seen.messageBox ? 1 : 0;
-    EXPECT_EQ(boxes, 2) << "only the confirmation and the closing message:\n" << r.TranscriptText();
+    EXPECT_EQ(boxes, 3) << "the confirmation, the question and the closing message:\n" << r.TranscriptText();
 }
 
 TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently) {
@@ -285,6 +343,11 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
     InstallAndCheck();
     if (HasFatalFailure()) return;
 
+    // Unattended, a hung package program is passed over after its bound, and
+    // both copies of a program that runs twice are asked to close.
+    StartCompanion("PanelClass", "--hang");
+    Robot* spooler = StartCompanion("SpoolerClass", "--delay 500");
+    Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 500");
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
@@ -292,12 +355,36 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
         EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
     }
     ExpectRemoved();
+    DWORD code = 0;
+    ASSERT_TRUE(spooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "one request with lParam 0";
+    ASSERT_TRUE(secondSpooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "the second copy got one request with lParam 0";
 }
 
 TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
     InstallAndCheck();
     if (HasFatalFailure()) return;
     IniState installed = ReadIniState();
+
+    // Cancel to the question about a package program that does not close
+    // stops the removal before it has changed anything.
+    {
+        Robot* hung = StartCompanion("ZerODAClass", "--hang");
+        Robot cancelled;
+        ASSERT_TRUE(cancelled.Start(Install("TLDELET.EXE"), "", kInstallDir));
+        HWND box = nullptr;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, nullptr, &box));
+        ASSERT_TRUE(Answer(cancelled, box, IDYES));
+        box = WaitCompanionQuestion(cancelled, "ZerODAClass", hung);
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(Answer(cancelled, box, IDCANCEL));
+        SeenDialog refusal;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, &refusal, &box));
+        EXPECT_EQ(refusal.text, "Suppression de Vireo impossible.");
+        ASSERT_TRUE(cancelled.Click(box, IDOK));
+        ASSERT_TRUE(cancelled.WaitExit(kBound));
+    }
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));

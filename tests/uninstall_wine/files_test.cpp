@@ -12,6 +12,7 @@
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
+#include "../machine/pending_deletions.h"
 #include "../machine/strict_files.h"
 
 namespace {
@@ -248,40 +249,6 @@ struct HeldOpen {
     }
 };
 
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-
-// The NT list of files to delete at the next start: pairs of names, the
-// second empty for a deletion. Read and then removed, so that the next start
-// of this machine deletes nothing.
-std::vector<std::string> TakePendingDeletions() {
-    std::vector<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
-        return names;
-    }
-    std::vector<char> data(65536, '\0');
-    DWORD size = static_cast<DWORD>(data.size() - 2);
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
-        for (std::size_t at = 0; at < size && data[at];) {
-            std::string from = data.data() + at;
-            at += from.size() + 1;
-            std::string to = at < size ? data.data() + at : "";
-            at += to.size() + 1;
-            if (to.empty()) names.push_back(from.substr(from.find(':') - 1));
-        }
-    }
-    RegDeleteValueA(key, "PendingFileRenameOperations");
-    RegCloseKey(key);
-    return names;
-}
-
-std::string Joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) text += name + "\n";
-    return text;
-}
-
 }  // namespace
 
 TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
@@ -299,7 +266,7 @@ TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
 
 // NT deletes the files, then the emptied directories, when it next starts.
 TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
-    TakePendingDeletions();
+    pending::TakeDeletions();
     {
         HeldOpen program(Install("VIREO.EXE"));
         HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
@@ -311,8 +278,8 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
     }
     const std::vector<std::string> expected = {Install("VIREO.EXE"), Install("SPOOL\\SPOOL.DAT"), Install("SPOOL"),
                                                kInstallDir};
-    const std::vector<std::string> pending = TakePendingDeletions();
-    EXPECT_EQ(Joined(pending), Joined(expected));
+    const std::vector<std::string> listed = pending::TakeDeletions();
+    EXPECT_EQ(pending::Joined(listed), pending::Joined(expected));
     EXPECT_EQ(FilesLeftForRestart(), 2);
     EXPECT_EQ(FilesThatStay(), 0);
 }
@@ -338,8 +305,8 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
     const std::vector<std::string> expected = {"NUL=C:\\OTHER.TMP", "NUL=" + Install("VIREO.EXE"),
                                                "NUL=" + Install("SPOOL\\SPOOL.DAT"), "NUL=" + Install("SPOOL"),
                                                std::string("NUL=") + kInstallDir};
-    EXPECT_EQ(Joined(lines), Joined(expected)) << ReadBytes(wininit);
+    EXPECT_EQ(pending::Joined(lines), pending::Joined(expected)) << ReadBytes(wininit);
     EXPECT_EQ(FilesLeftForRestart(), 2);
     DeleteFileA(wininit.c_str());
-    EXPECT_TRUE(TakePendingDeletions().empty()) << "Windows 95 has no such list";
+    EXPECT_TRUE(pending::TakeDeletions().empty()) << "Windows 95 has no such list";
 }
