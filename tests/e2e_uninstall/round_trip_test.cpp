@@ -471,3 +471,42 @@ TEST_F(RoundTrip, RemovalEndedAfterItsFileRemovalIsCompletedByASecondRun) {
     EXPECT_EQ(boxes, 1) << again.TranscriptText();
     ExpectRemoved();
 }
+
+// A removal cut short, as by a power cut, between the two renames with which
+// Windows 95 replaces SYSTEM.INI (the test variant tldesetup_cut.exe ends
+// itself there) leaves no SYSTEM.INI under its name, but the whole old and
+// new files under names the next run knows. The next run puts the new one
+// in place and ends with the bytes of one uninterrupted removal.
+TEST_F(RoundTrip, RemovalEndedBetweenTheStepsOfTheSystemIniReplacementIsCompletedByASecondRun) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+    const std::string ini = WindowsDir() + "\\SYSTEM.INI";
+    // One uninterrupted removal takes the port line out of [386Enh].
+    std::string expected = installedSystemIni_;
+    const std::size_t line = expected.find("PeloraLPT=");
+    ASSERT_NE(line, std::string::npos) << installedSystemIni_;
+    expected.erase(line, expected.find('\n', line) + 1 - line);
+
+    const std::string offer = robot::OfferVariant();
+    const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tldesetup_cut.exe";
+    Robot cut;
+    ASSERT_TRUE(cut.Start(variant, "External", kInstallDir));
+    DWORD code = 0;
+    ASSERT_TRUE(cut.WaitExit(300000, &code)) << cut.TranscriptText();
+    EXPECT_EQ(code, 3u) << "the variant was not cut short where it should be";
+    EXPECT_FALSE(Exists(ini)) << "the cut came between the two renames";
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.OLD") == installedSystemIni_);
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.NEW") == expected);
+    ExpectResumable();
+
+    Robot again;
+    ASSERT_TRUE(again.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(again.WaitExit(300000)) << again.TranscriptText();
+    for (const SeenDialog& seen : again.Transcript()) {
+        EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
+    }
+    EXPECT_TRUE(ReadFileBytes(ini) == expected) << "SYSTEM.INI:\n" << ReadFileBytes(ini) << "\nexpected:\n" << expected;
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.OLD"));
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.NEW"));
+    ExpectRemoved();
+}
