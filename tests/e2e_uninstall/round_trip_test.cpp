@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "desetup_core.h"
 #include "under_test.h"
 #include "installer_driver.h"
 #include "robot.h"
@@ -481,11 +482,13 @@ TEST_F(RoundTrip, RemovalEndedBetweenTheStepsOfTheSystemIniReplacementIsComplete
     InstallAndCheck();
     if (HasFatalFailure()) return;
     const std::string ini = WindowsDir() + "\\SYSTEM.INI";
-    // One uninterrupted removal takes the port line out of [386Enh].
-    std::string expected = installedSystemIni_;
-    const std::size_t line = expected.find("PeloraLPT=");
-    ASSERT_NE(line, std::string::npos) << installedSystemIni_;
-    expected.erase(line, expected.find('\n', line) + 1 - line);
+    // What one uninterrupted removal makes of the installed SYSTEM.INI.
+    std::string expected(SystemIniRewriteCapacity(installedSystemIni_.size()), '\0');
+    const std::size_t length =
+        RewriteSystemIniText(installedSystemIni_.data(), installedSystemIni_.size(), &expected[0], expected.size());
+    ASSERT_NE(length, kRewriteTooSmall);
+    expected.resize(length);
+    ASSERT_EQ(expected.find("PeloraLPT"), std::string::npos) << expected;
 
     const std::string offer = robot::OfferVariant();
     const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tldesetup_cut.exe";
