@@ -55,6 +55,21 @@ bool WaitForUninstallerToEnd() {
     return WaitWhileWindowOfClass(kUninstallerWindowClass, kPreviousRemovalMinutes * 60000);
 }
 
+// Looks at the old uninstaller's file for this long after its window went.
+constexpr int kReleaseLooks = 50;
+constexpr DWORD kReleaseLookMs = 100;
+
+// Deletes the old uninstaller's program file. Its window goes a moment
+// before its process ends, and Windows refuses to delete the program file
+// of a running process; so the deletion is tried again, for a few seconds.
+void DeleteEndedProgram(const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    for (int i = 0; i < kReleaseLooks; ++i) {
+        if (DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;
+        WaitTicks(kReleaseLookMs);
+    }
+}
+
 }  // namespace
 
 bool FindPreviousUninstaller(char (&velmDir)[256], char (&uninstaller)[kCandidatePathSize]) {
@@ -98,8 +113,7 @@ BOOL RemovePreviousVersion(HWND hwnd) {
             return FALSE;
         }
         if (!CanOpenForReading(oldScript)) {
-            SetFileAttributesA(uninstaller, FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(uninstaller);
+            DeleteEndedProgram(uninstaller);
             RemoveDirectoryA(g_setup.previousDir);
             return TRUE;
         }

@@ -10,6 +10,8 @@
 // them in place of KERNEL32's. Linked like the uninstaller: no C runtime.
 #include <windows.h>
 
+#include "../machine/import_slot.h"
+
 namespace {
 
 FARPROC RealKernelFunction(const char* name) {
@@ -41,11 +43,6 @@ BOOL WINAPI MoveThenCut(LPCSTR from, LPCSTR to) {
 
 }  // namespace
 
-#if defined(__i386__)
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp__" #name "@" #argBytes)
-#else
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp_" #name)
-#endif
 extern decltype(&GetModuleHandleA) g_getModuleHandleSlot TLS_IMPORT_SLOT(GetModuleHandleA, 4);
 decltype(&GetModuleHandleA) g_getModuleHandleSlot = ModuleWithoutKernel;
 extern decltype(&MoveFileA) g_moveFileSlot TLS_IMPORT_SLOT(MoveFileA, 8);
