@@ -192,7 +192,7 @@ int RemovePackageFiles(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
         SetBar(dlg, kPercentSetPosition, i);
         PumpMessages();
-        DeleteFileA(path);
+        DeletePackageFile(path);
         LogFileOutcome(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
@@ -215,7 +215,7 @@ int RemovePackageFiles(HWND dlg) {
     }
 
     char queue[MAX_PATH];
-    if (InstallDirWithBackslash(queue, sizeof queue) && AppendText(queue, "spooler.que")) DeleteFileA(queue);
+    if (InstallDirWithBackslash(queue, sizeof queue) && AppendText(queue, "spooler.que")) DeletePackageFile(queue);
     return 1;
 }
 
@@ -277,7 +277,7 @@ void RemoveKeptFiles() {
         // them out later: the settings file is written out first, so that no
         // later flush brings the deleted file back.
         if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-        DeleteFileA(path);
+        DeletePackageFile(path);
         LogFileOutcome(path);
         g_kept.path[k][0] = '\0';
     }

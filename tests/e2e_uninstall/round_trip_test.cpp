@@ -9,13 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "desetup_core.h"
 #include "under_test.h"
 #include "installer_driver.h"
 #include "robot.h"
+#include "../machine/pending_deletions.h"
 
 namespace {
 
@@ -32,6 +35,10 @@ const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
 const char kClosingText[] =
     "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
     "r\xe9pertoire d'installation.";
+// The closing text when files held open are left to the next start.
+const char kClosingTextAtRestart[] =
+    "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me. Certains fichiers encore utilis\xe9s seront supprim\xe9s au "
+    "prochain d\xe9marrage de Windows. Veuillez supprimer le fichier \"TLDELET.EXE\" du r\xe9pertoire d'installation.";
 const char kGroupWarning[] = "Impossible de supprimer le groupe Vireo du Gestionnaire de programmes.";
 // The progress dialog's first status line in each phase.
 constexpr int kPhaseLine = 103;
@@ -168,12 +175,15 @@ protected:
 
     // What the removal promises, item by item. `systemFiles`: where the
     // script's SYSTEM records lie; by default where the machine puts them.
-    void ExpectRemoved(std::string systemFiles = "") {
+    // `held`: files of the installation directory that another program
+    // holds open, which stay until Windows next starts.
+    void ExpectRemoved(std::string systemFiles = "", const std::set<std::string>& held = {}) {
         for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
                                  "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
                                  "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
                                  "DRIVER\\PELORA.INF", "DRIVER\\PS\\VELMPS.WPD", "DRIVER\\PS\\VELMPS.PPD",
                                  "spooler.que"}) {
+            if (held.count(name)) continue;
             EXPECT_FALSE(Exists(Install(name))) << name << " is still installed";
         }
         EXPECT_TRUE(Exists(Install("TLDELET.EXE"))) << "the running uninstaller stays";
@@ -242,16 +252,60 @@ protected:
         ASSERT_TRUE(r.WaitExit(kBound));
     }
 
+    // Starts a program that stands in for a companion program of the
+    // package and owns a window of `className`.
+    Robot* StartCompanion(const std::string& className, const std::string& options) {
+        companions_.emplace_back(new Robot);
+        Robot* companion = companions_.back().get();
+        EXPECT_TRUE(companion->Start(robot::BinDir() + "companion_fixture.exe", className + " " + options));
+        EXPECT_TRUE(companion->WaitWindow(WindowQuery::Class(className), kBound));
+        return companion;
+    }
+
+    // Waits for the question about a companion program that has not closed
+    // and checks that it names the program and offers Retry and Cancel. The
+    // hung program is ended as soon as the question has come: Wine lets a
+    // message sent to a thread that hangs inside another one wait for good,
+    // and the robot reads the texts of the windows it looks at.
+    HWND WaitCompanionQuestion(Robot& r, const char* title, Robot* hung) {
+        SeenDialog seen;
+        HWND box = nullptr;
+        ::testing::AssertionResult asked = r.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
+        hung->Kill();
+        EXPECT_TRUE(asked) << r.TranscriptText();
+        EXPECT_EQ(seen.text, std::string("Le programme \"") + title +
+                                 "\" ne s'est pas ferm\xe9.\nFermez-le, puis choisissez R\xe9" "essayer, ou choisissez "
+                                 "Annuler pour arr\xeater la d\xe9sinstallation.")
+            << seen.Describe();
+        EXPECT_EQ(seen.buttons.size(), 2u) << seen.Describe();
+        EXPECT_EQ(seen.icon, robot::Icon::Warning) << seen.Describe();
+        return box;
+    }
+
+    void TearDown() override {
+        companions_.clear();
+        pending::TakeDeletions();
+    }
+
     IniState before_;
     std::string installedSystemIni_;
+    std::vector<std::unique_ptr<Robot>> companions_;
 };
 
 }  // namespace
 
+// A package program that hangs brings a question within its bound; the
+// user ends it and chooses Retry. A file held open by a viewer stays, is
+// left to the next start of Windows, and the closing message says so.
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
     InstallAndCheck();
     if (HasFatalFailure()) return;
+    pending::TakeDeletions();
+    Robot* hung = StartCompanion("TLTPClass", "--hang");
+    HANDLE viewer = CreateFileA(Install("README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -261,19 +315,26 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     const std::string opening = "D\xe9sirez-vous supprimer Vireo de votre syst\xe8me ?";
     EXPECT_EQ(question.text.substr(0, opening.size()), opening) << question.Describe();
     EXPECT_EQ(question.icon, robot::Icon::Question);
-    ASSERT_TRUE(r.Click(box, IDYES));
+    ASSERT_TRUE(Answer(r, box, IDYES));
+    // The user ends the hung program once asked.
+    box = WaitCompanionQuestion(r, "TLTPClass", hung);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Exists(Install("VIREO.EXE"))) << "files were removed before the program closed";
+    ASSERT_TRUE(Answer(r, box, IDRETRY));
     SeenDialog closing;
     ASSERT_TRUE(r.WaitMessageBox(kTitle, 300000, &closing, &box)) << r.TranscriptText();
-    EXPECT_EQ(closing.text,
-              "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
-              "r\xe9pertoire d'installation.")
-        << closing.Describe();
-    ExpectRemoved();  // the work is done before the closing message
+    EXPECT_EQ(closing.text, kClosingTextAtRestart) << closing.Describe();
+    ExpectRemoved("", {"README.TXT"});  // the work is done before the closing message
+    EXPECT_TRUE(Exists(Install("README.TXT")));
+    CloseHandle(viewer);
+    EXPECT_EQ(pending::Joined(pending::TakeDeletions()),
+              pending::Joined({Install("README.TXT"), kInstallDir}))
+        << "the held file, then the directory it keeps, are deleted at the next start";
     ASSERT_TRUE(r.Click(box, IDOK));
     ASSERT_TRUE(r.WaitExit(kBound));
     int boxes = 0;
     for (const SeenDialog& seen : r.Transcript()) boxes += seen.messageBox ? 1 : 0;
-    EXPECT_EQ(boxes, 2) << "only the confirmation and the closing message:\n" << r.TranscriptText();
+    EXPECT_EQ(boxes, 3) << "the confirmation, the question and the closing message:\n" << r.TranscriptText();
 }
 
 TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently) {
@@ -289,6 +350,11 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
     InstallAndCheck();
     if (HasFatalFailure()) return;
 
+    // Unattended, a hung package program is passed over after its bound, and
+    // both copies of a program that runs twice are asked to close.
+    StartCompanion("PanelClass", "--hang");
+    Robot* spooler = StartCompanion("SpoolerClass", "--delay 500");
+    Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 500");
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
@@ -296,12 +362,36 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
         EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
     }
     ExpectRemoved();
+    DWORD code = 0;
+    ASSERT_TRUE(spooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "one request with lParam 0";
+    ASSERT_TRUE(secondSpooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "the second copy got one request with lParam 0";
 }
 
 TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
     InstallAndCheck();
     if (HasFatalFailure()) return;
     IniState installed = ReadIniState();
+
+    // Cancel to the question about a package program that does not close
+    // stops the removal before it has changed anything.
+    {
+        Robot* hung = StartCompanion("ZerODAClass", "--hang");
+        Robot cancelled;
+        ASSERT_TRUE(cancelled.Start(Install("TLDELET.EXE"), "", kInstallDir));
+        HWND box = nullptr;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, nullptr, &box));
+        ASSERT_TRUE(Answer(cancelled, box, IDYES));
+        box = WaitCompanionQuestion(cancelled, "ZerODAClass", hung);
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(Answer(cancelled, box, IDCANCEL));
+        SeenDialog refusal;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, &refusal, &box));
+        EXPECT_EQ(refusal.text, "Suppression de Vireo impossible.");
+        ASSERT_TRUE(cancelled.Click(box, IDOK));
+        ASSERT_TRUE(cancelled.WaitExit(kBound));
+    }
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -386,6 +476,47 @@ TEST_F(RoundTrip, RemovalEndedAfterItsFileRemovalIsCompletedByASecondRun) {
     int boxes = 0;
     for (const SeenDialog& d : again.Transcript()) boxes += d.messageBox ? 1 : 0;
     EXPECT_EQ(boxes, 1) << again.TranscriptText();
+    ExpectRemoved();
+}
+
+// A removal cut short, as by a power cut, between the two renames with which
+// Windows 95 replaces SYSTEM.INI (the test variant tldesetup_cut.exe ends
+// itself there) leaves no SYSTEM.INI under its name, but the whole old and
+// new files under names the next run knows. The next run puts the new one
+// in place and ends with the bytes of one uninterrupted removal.
+TEST_F(RoundTrip, RemovalEndedBetweenTheStepsOfTheSystemIniReplacementIsCompletedByASecondRun) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+    const std::string ini = WindowsDir() + "\\SYSTEM.INI";
+    // What one uninterrupted removal makes of the installed SYSTEM.INI.
+    std::string expected(SystemIniRewriteCapacity(installedSystemIni_.size()), '\0');
+    const std::size_t length =
+        RewriteSystemIniText(installedSystemIni_.data(), installedSystemIni_.size(), &expected[0], expected.size());
+    ASSERT_NE(length, kRewriteTooSmall);
+    expected.resize(length);
+    ASSERT_EQ(expected.find("PeloraLPT"), std::string::npos) << expected;
+
+    const std::string offer = robot::OfferVariant();
+    const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tldesetup_cut.exe";
+    Robot cut;
+    ASSERT_TRUE(cut.Start(variant, "External", kInstallDir));
+    DWORD code = 0;
+    ASSERT_TRUE(cut.WaitExit(300000, &code)) << cut.TranscriptText();
+    EXPECT_EQ(code, 3u) << "the variant was not cut short where it should be";
+    EXPECT_FALSE(Exists(ini)) << "the cut came between the two renames";
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.OLD") == installedSystemIni_);
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.NEW") == expected);
+    ExpectResumable();
+
+    Robot again;
+    ASSERT_TRUE(again.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(again.WaitExit(300000)) << again.TranscriptText();
+    for (const SeenDialog& seen : again.Transcript()) {
+        EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
+    }
+    EXPECT_TRUE(ReadFileBytes(ini) == expected) << "SYSTEM.INI:\n" << ReadFileBytes(ini) << "\nexpected:\n" << expected;
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.OLD"));
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.NEW"));
     ExpectRemoved();
 }
 
@@ -580,10 +711,16 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     EXPECT_TRUE(AnyLineHas(refusal, "The port LPT4: cannot be used.")) << Joined(refusal);
     EXPECT_FALSE(Exists(kInstallDir));
 
+    // A program of the package that never closes is passed over without a
+    // question, by the installation and by the removal.
+    StartCompanion("PanelClass", "--never");
     const std::string dir = "C:\\Vireo Tools";
     e2e::QuietRun install;
-    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "-s \"-dir=" + dir + "\" /port=lpt2", set, &install));
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG",
+                                   set, &install));
     EXPECT_EQ(install.exitCode, 3010u);
+    std::vector<std::string> log = LogLines(kSetupLog);
+    EXPECT_TRUE(AnyLineHas(log, "Program \"PanelClass\" has not closed; passed over")) << Joined(log);
     EXPECT_TRUE(Exists(dir + "\\VIREO.EXE"));
     EXPECT_FALSE(Exists(kInstallDir)) << "nothing in the default destination";
     EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "2");
@@ -593,12 +730,21 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
     EXPECT_EQ(quiet, std::string(shortDir) + "\\tldelet.exe External");
 
-    // The deployment tool's command, as it stands in the registry.
+    // The deployment tool's command, as it stands in the registry. A file
+    // held open by a viewer is left to the next start of Windows, which the
+    // exit code asks for.
+    pending::TakeDeletions();
+    HANDLE viewer = CreateFileA((dir + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     const std::size_t blank = quiet.rfind(' ');
     ASSERT_NE(blank, std::string::npos);
     e2e::QuietRun removal;
-    ASSERT_TRUE(e2e::RunUnattended(quiet.substr(0, blank), quiet.substr(blank + 1), dir, &removal));
-    EXPECT_EQ(removal.exitCode, 0u);
+    ::testing::AssertionResult removed = e2e::RunUnattended(quiet.substr(0, blank), quiet.substr(blank + 1), dir, &removal);
+    CloseHandle(viewer);
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(removal.exitCode, 3010u) << "removed, with a file left to the next start";
+    EXPECT_EQ(pending::TakeDeletions().size(), 2u) << "README.TXT and the directory it keeps";
     EXPECT_FALSE(Exists(dir + "\\VIREO.EXE"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
@@ -639,6 +785,7 @@ TEST_F(RoundTrip, UnattendedInstallationWithoutTheSecondDisketteFailsWithItsCode
     ASSERT_TRUE(usage.WaitMessageBox("ORVAN Vireo Setup", kBound, &box, &found));
     EXPECT_EQ(box.text.rfind("TLSETUP [/S] [/DIR=path] [/PORT=LPTn:] [/LOG=path] [/?]", 0), 0u) << box.text;
     EXPECT_NE(box.text.find("3010 done (restart Windows)"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("14 program not closed (Cancel), 16 log file."), std::string::npos) << "cut short? " << box.text;
     ASSERT_TRUE(usage.Click(found, IDOK));
     DWORD code = 0;
     ASSERT_TRUE(usage.WaitExit(kBound, &code));
