@@ -154,8 +154,17 @@ namespace {
 
 bool PathGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
 
-void LogFileOutcome(const char* path) {
-    LogLine("Fichier %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
+// Deletes a file of the package and logs what became of it.
+void DeleteAndLog(const char* path) {
+    const int scheduledBefore = FilesLeftForRestart();
+    DeletePackageFile(path);
+    const char* outcome = "conserv\xe9";
+    if (PathGone(path)) {
+        outcome = "supprim\xe9";
+    } else if (FilesLeftForRestart() > scheduledBefore) {
+        outcome = "supprim\xe9 au prochain d\xe9marrage de Windows";
+    }
+    LogLine("Fichier %s : %s", path, outcome);
 }
 
 }  // namespace
@@ -192,8 +201,7 @@ int RemovePackageFiles(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
         SetBar(dlg, kPercentSetPosition, i);
         PumpMessages();
-        DeletePackageFile(path);
-        LogFileOutcome(path);
+        DeleteAndLog(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);
@@ -277,8 +285,7 @@ void RemoveKeptFiles() {
         // them out later: the settings file is written out first, so that no
         // later flush brings the deleted file back.
         if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-        DeletePackageFile(path);
-        LogFileOutcome(path);
+        DeleteAndLog(path);
         g_kept.path[k][0] = '\0';
     }
 }

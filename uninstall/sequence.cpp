@@ -82,7 +82,10 @@ void SetStatusLineId(UINT id) {
 // program that has not closed. The unattended removal shows nothing and
 // passes over it: what it still holds is deleted when Windows next starts.
 CompanionChoice AskAboutRunningCompanion(const char* title) {
-    if (g_desetup.silentMode) return kCompanionPassOver;
+    if (g_desetup.silentMode) {
+        LogLine("Le programme \"%s\" ne s'est pas ferm\xe9 : la d\xe9sinstallation continue sans lui", title);
+        return kCompanionPassOver;
+    }
     int answer = ShowMessage(g_desetup.hInstance, g_desetup.hMainWnd, IDS_COMPANION_RUNNING,
                              g_desetup.warningCaption, kStyleRetryQuestion, title);
     return answer == IDRETRY ? kCompanionRetry : kCompanionCancel;

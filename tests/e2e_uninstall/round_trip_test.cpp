@@ -730,9 +730,9 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
     EXPECT_EQ(quiet, std::string(shortDir) + "\\tldelet.exe External");
 
-    // The deployment tool's command, as it stands in the registry. A file
-    // held open by a viewer is left to the next start of Windows, which the
-    // exit code asks for.
+    // The deployment tool's command, as it stands in the registry, with a
+    // log. A file held open by a viewer is left to the next start of
+    // Windows, which the exit code asks for.
     pending::TakeDeletions();
     HANDLE viewer = CreateFileA((dir + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -740,10 +740,15 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     const std::size_t blank = quiet.rfind(' ');
     ASSERT_NE(blank, std::string::npos);
     e2e::QuietRun removal;
-    ::testing::AssertionResult removed = e2e::RunUnattended(quiet.substr(0, blank), quiet.substr(blank + 1), dir, &removal);
+    ::testing::AssertionResult removed = e2e::RunUnattended(
+        quiet.substr(0, blank), quiet.substr(blank + 1) + " /LOG=" + kRemovalLog, dir, &removal);
     CloseHandle(viewer);
     ASSERT_TRUE(removed);
     EXPECT_EQ(removal.exitCode, 3010u) << "removed, with a file left to the next start";
+    std::vector<std::string> removalLog = LogLines(kRemovalLog);
+    EXPECT_TRUE(AnyLineHas(removalLog, "Le programme \"PanelClass\" ne s'est pas ferm\xe9")) << Joined(removalLog);
+    EXPECT_TRUE(AnyLineHas(removalLog, "README.TXT : supprim\xe9 au prochain d\xe9marrage de Windows")) << Joined(removalLog);
+    EXPECT_EQ(removalLog.empty() ? "" : removalLog.back(), "Code de sortie 3010") << Joined(removalLog);
     EXPECT_EQ(pending::TakeDeletions().size(), 2u) << "README.TXT and the directory it keeps";
     EXPECT_FALSE(Exists(dir + "\\VIREO.EXE"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
