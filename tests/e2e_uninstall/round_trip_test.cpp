@@ -86,10 +86,9 @@ IniState ReadIniState() {
 }
 
 // Runs tlsetup from the first diskette to its end, answering every prompt
-// the way a user who accepts the defaults would.
-::testing::AssertionResult InstallPackage() {
-    e2e::InstallRun run;
-    ::testing::AssertionResult ok = e2e::RunInstaller(robot::DistDisk1(), e2e::InstallAnswers(), &run);
+// the way a user who accepts the defaults would, but for `answers`.
+::testing::AssertionResult InstallPackage(const e2e::InstallAnswers& answers, e2e::InstallRun& run) {
+    ::testing::AssertionResult ok = e2e::RunInstaller(robot::DistDisk1(), answers, &run);
     if (!ok) return ok;
     if (run.exitCode != 0) {
         return ::testing::AssertionFailure() << "installer ended with " << run.exitCode << ":\n" << run.transcriptText;
@@ -152,8 +151,8 @@ protected:
         before_ = ReadIniState();
     }
 
-    void InstallAndCheck() {
-        ASSERT_TRUE(InstallPackage());
+    void InstallAndCheck(const e2e::InstallAnswers& answers = {}) {
+        ASSERT_TRUE(InstallPackage(answers, install_));
         installedSystemIni_ = ReadFileBytes(WindowsDir() + "\\SYSTEM.INI");
         ASSERT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), kInstallDir);
         ASSERT_TRUE(Exists(Install("VIREO.EXE")));
@@ -240,14 +239,72 @@ protected:
 
     IniState before_;
     std::string installedSystemIni_;
+    e2e::InstallRun install_;
 };
+
+// Files and a directory outside the package's places, and records of the
+// installed script edited to reach them (keys 9 and 10 of [Dirs] come before
+// its last three entries, which are never removed).
+const char kOutside[] = "C:\\OUTSIDE";
+const char kEditedDirs[] = "9=..\\OUTSIDE\r\n10=..\\OUTSIDE\\EMPTY\r\n";
+const char kEditedFiles[] =
+    "KEEP.DOC,9,X,1,1,N\r\n..\\VICTIM.TXT,1,X,1,1,N\r\nX/../../SLASH.TXT,1,X,1,1,N\r\n"
+    "..\\..\\WINPARENT.TXT,6,X,1,1,N\r\n..\\SYSPARENT.TXT,7,X,1,1,N\r\n";
+std::vector<std::string> OutsideFiles() {
+    // SYSTEM records lie in the system directory, or in the Windows directory
+    // where the system directory is not its SYSTEM subdirectory.
+    const bool systemBelowWindows = lstrcmpiA(SystemDir().c_str(), (WindowsDir() + "\\SYSTEM").c_str()) == 0;
+    return {"C:\\OUTSIDE\\KEEP.DOC", "C:\\VICTIM.TXT", "C:\\SLASH.TXT", "C:\\WINPARENT.TXT",
+            (systemBelowWindows ? SystemDir() : WindowsDir()) + "\\..\\SYSPARENT.TXT"};
+}
+
+::testing::AssertionResult EditInstalledScript() {
+    std::string script = ReadFileBytes(Install("TLSETUP.INF"));
+    const std::size_t dirs = script.find("6=WINDOWS"), files = script.find("[PM Info]");
+    if (dirs == std::string::npos || files == std::string::npos) {
+        return ::testing::AssertionFailure() << "unexpected installed script:\n" << script;
+    }
+    script.insert(files, kEditedFiles);
+    script.insert(dirs, kEditedDirs);
+    HANDLE h = CreateFileA(Install("TLSETUP.INF").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, script.data(), static_cast<DWORD>(script.size()),
+                                                           &written, nullptr) && written == script.size();
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok) return ::testing::AssertionFailure() << "cannot write the edited script, error " << GetLastError();
+    if (!CreateDirectoryA(kOutside, nullptr) || !CreateDirectoryA("C:\\OUTSIDE\\EMPTY", nullptr)) {
+        return ::testing::AssertionFailure() << "cannot create " << kOutside;
+    }
+    for (const std::string& path : OutsideFiles()) {
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return ::testing::AssertionFailure() << "cannot create " << path;
+        CloseHandle(f);
+    }
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace
 
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
-    InstallAndCheck();
+    // The destination dialog refuses the Windows directory and a directory
+    // below the system directory, then takes its default.
+    e2e::InstallAnswers answers;
+    answers.destinations = {WindowsDir(), SystemDir() + "\\VIREO"};
+    InstallAndCheck(answers);
     if (HasFatalFailure()) return;
+    const std::vector<SeenDialog> refused = install_.BoxesWith("directory cannot be created");
+    ASSERT_EQ(refused.size(), 2u) << install_.transcriptText;
+    for (std::size_t i = 0; i < refused.size(); ++i) {
+        const std::string expected =
+            "The " + answers.destinations[i] + " directory cannot be created.\nEnter another directory or try another drive.";
+        EXPECT_EQ(lstrcmpiA(refused[i].text.c_str(), expected.c_str()), 0) << refused[i].Describe();
+        EXPECT_EQ(refused[i].caption, "ORVAN Vireo Setup Error");
+    }
+    EXPECT_FALSE(Exists(SystemDir() + "\\VIREO")) << "created in the system directory";
+    // An edited script: its records outside the package are passed over and
+    // the removal still completes.
+    ASSERT_TRUE(EditInstalledScript());
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -265,6 +322,8 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
               "r\xe9pertoire d'installation.")
         << closing.Describe();
     ExpectRemoved();  // the work is done before the closing message
+    for (const std::string& path : OutsideFiles()) EXPECT_TRUE(Exists(path)) << path << " removed";
+    EXPECT_TRUE(Exists("C:\\OUTSIDE\\EMPTY")) << "an empty directory outside the package was removed";
     ASSERT_TRUE(r.Click(box, IDOK));
     ASSERT_TRUE(r.WaitExit(kBound));
     int boxes = 0;
