@@ -288,9 +288,9 @@ std::vector<std::string> OutsideFiles() {
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
     // The destination dialog refuses the Windows directory and a directory
-    // below the system directory, then takes its default.
+    // below the system directory, then takes the usual one.
     e2e::InstallAnswers answers;
-    answers.destinations = {WindowsDir(), SystemDir() + "\\VIREO"};
+    answers.destinations = {WindowsDir(), SystemDir() + "\\VIREO", kInstallDir};
     InstallAndCheck(answers);
     if (HasFatalFailure()) return;
     const std::vector<SeenDialog> refused = install_.BoxesWith("directory cannot be created");
