@@ -82,9 +82,20 @@ copy_template() {
         -print0 | xargs -0 -r cp -p --remove-destination --parents -t "$1")
 }
 
+# The kernel's messages since a mark: a process that dies inside Wine's own
+# start-up says nothing itself, but a crash or a kill is in the kernel's log.
+kernel_mark() { dmesg 2>/dev/null | wc -l; }
+kernel_since() {
+    local lines
+    lines=$(dmesg 2>/dev/null | tail -n +"$(($1 + 1))")
+    if [ -n "$lines" ]; then printf '%s\n' "$lines" | sed 's/^/wine-run:   /'; else echo "wine-run:   (none)"; fi
+}
+
 # One run of the program in a fresh copy of the template; its output is
 # also kept in $log.
 attempt() {
+    local kernel_start
+    kernel_start=$(kernel_mark)
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
     copy_template "$prefix"
     rm -f "$prefix/.ready"
@@ -107,6 +118,12 @@ attempt() {
         exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$@" 2>&1 | tee "$log"
     local rc=$?
     set +o pipefail
+    # A program the test started that Wine failed to start (error 1359, see
+    # tests/machine/start_process.h): what the kernel saw meanwhile.
+    if grep -q 'error 1359' "$log"; then
+        echo "wine-run: a start failed inside Wine's own start-up (error 1359); the kernel's messages during the run:" >&2
+        kernel_since "$kernel_start" >&2
+    fi
     cleanup
     return $rc
 }

@@ -8,6 +8,7 @@
 #include "dde_client.h"
 #include "script_engine.h"
 #include "setup.h"
+#include "start_process.h"
 #include "textutil.h"
 
 // The installer's state as the Program Manager step reads it.
@@ -200,7 +201,7 @@ bool FixtureServer::Start(const std::string& options, std::string* why) {
     std::memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!StartProcess(exe.c_str(), line.data(), 0, nullptr, &si, &pi)) {
         if (why) *why = "cannot start " + exe + ", error " + std::to_string(GetLastError());
         CloseHandle(ready);
         return false;

@@ -3,6 +3,7 @@
 #include "file_install.h"
 #include "files_fixture.h"
 #include "resource.h"
+#include "start_process.h"
 
 #include <lzexpand.h>
 
@@ -127,8 +128,7 @@ TEST_F(FontTest, OnWindows95TheFontIsAlsoEnteredInTheRegistrysFontList) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &process);
+    BOOL started = StartProcess(program.c_str(), &command[0], 0, nullptr, &startup, &process);
     DWORD code = 0;
     if (started) {
         EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0) << "register_font did not end";

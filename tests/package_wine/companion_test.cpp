@@ -8,6 +8,7 @@
 #include <string>
 
 #include "companion.h"
+#include "start_process.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ public:
         std::string cmd = "\"" + BinDir() + exe + "\" " + options;
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        started_ = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != 0;
+        started_ = StartProcess(nullptr, &cmd[0], 0, nullptr, &si, &pi_) != 0;
         if (!started_) return;
         WaitForInputIdle(pi_.hProcess, kBoundMs);
         DWORD start = GetTickCount();

@@ -12,6 +12,7 @@
 #include "previous_version.h"
 #include "resource.h"
 #include "setup.h"
+#include "start_process.h"
 
 SetupState g_setup;
 
@@ -240,8 +241,7 @@ TEST(CommandLine, LettersAbove127AreNoBlanks) {
         PROCESS_INFORMATION process{};
         std::vector<char> line(c.line.begin(), c.line.end());
         line.push_back('\0');
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process))
+        ASSERT_TRUE(StartProcess(nullptr, line.data(), 0, nullptr, &startup, &process))
             << c.line << ": error " << GetLastError();
         const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
         CloseHandle(process.hThread);

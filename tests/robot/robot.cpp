@@ -1,6 +1,7 @@
 // The GUI robot. Every action is a posted message or a cross-process read;
 // every wait polls the screen with a bound and, on timeout, describes it.
 #include "robot.h"
+#include "start_process.h"
 #include "under_test.h"
 
 #include <algorithm>
@@ -537,8 +538,7 @@ Robot::~Robot() {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
+    if (!StartProcess(exe.c_str(), line.data(), 0, workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
         return ::testing::AssertionFailure() << "cannot start " << command << " in "
                                              << (workDir.empty() ? "the current directory" : workDir) << ", error "
                                              << GetLastError();

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "robot.h"
+
+extern "C" decltype(&CreateProcessA) __imp_CreateProcessA;
 
 namespace {
 
@@ -322,6 +325,60 @@ TEST(Robot, TakesAScreenshot) {
     ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
     EXPECT_GT(data.nFileSizeLow, 1024u * 768u * 3u - 1u) << "a 1024 by 768 screen in 24 bits";
     robot::RemoveTree(dir);
+}
+
+// A CreateProcessA that fails with the planted errors first, then starts
+// the program; it counts its calls.
+std::vector<DWORD> g_plantedErrors;
+int g_createCalls = 0;
+decltype(&CreateProcessA) g_realCreate = nullptr;
+
+BOOL WINAPI CreateProcessPlanted(LPCSTR app, LPSTR line, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
+                                 BOOL inherit, DWORD flags, LPVOID env, LPCSTR dir, LPSTARTUPINFOA si,
+                                 LPPROCESS_INFORMATION pi) {
+    if (g_createCalls++ < static_cast<int>(g_plantedErrors.size())) {
+        SetLastError(g_plantedErrors[g_createCalls - 1]);
+        return FALSE;
+    }
+    return g_realCreate(app, line, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+// Wine fails a start with ERROR_INTERNAL_ERROR when the new process ended in
+// Wine's own start-up: the robot starts it once more, and only that.
+TEST(Robot, RepeatsOnlyAStartThatEndedInsideWinesStartUp) {
+    struct Case {
+        std::vector<DWORD> errors;
+        bool started;
+        int calls;
+    };
+    const Case cases[] = {
+        {{ERROR_INTERNAL_ERROR}, true, 2},
+        {{ERROR_INTERNAL_ERROR, ERROR_INTERNAL_ERROR}, false, 2},
+        {{ERROR_ACCESS_DENIED}, false, 1},
+        {{ERROR_NOT_ENOUGH_MEMORY, ERROR_INTERNAL_ERROR}, false, 1},
+    };
+    DWORD protection = 0;
+    ASSERT_TRUE(VirtualProtect(&__imp_CreateProcessA, sizeof __imp_CreateProcessA, PAGE_READWRITE, &protection));
+    g_realCreate = __imp_CreateProcessA;
+    for (const Case& c : cases) {
+        g_plantedErrors = c.errors;
+        g_createCalls = 0;
+        __imp_CreateProcessA = CreateProcessPlanted;
+        Robot r;
+        ::testing::AssertionResult started = r.Start(Fixture(), "exit 7");
+        __imp_CreateProcessA = g_realCreate;
+        EXPECT_EQ(static_cast<bool>(started), c.started) << "first error " << c.errors[0] << ": " << started.message();
+        EXPECT_EQ(g_createCalls, c.calls) << "first error " << c.errors[0];
+        if (started) {
+            DWORD code = 0;
+            EXPECT_TRUE(r.WaitExit(kBound, &code));
+            EXPECT_EQ(code, 7u) << "the repeated start runs the program";
+        } else {
+            const DWORD last = c.errors[c.calls - 1];
+            EXPECT_NE(std::string(started.message()).find("error " + std::to_string(last)), std::string::npos)
+                << started.message();
+        }
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "start_process.h"
 #include "wine_files.h"
 
 namespace {
@@ -94,7 +95,7 @@ RunResult RunUninstaller(const std::string& exe, const std::string& tail, const 
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string dir = exe.substr(0, exe.find_last_of('\\'));
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) {
+    if (!StartProcess(exe.c_str(), buffer.data(), 0, dir.c_str(), &si, &pi)) {
         ADD_FAILURE() << "cannot start " << exe << ", error " << GetLastError();
         return result;
     }
@@ -158,7 +159,7 @@ struct Companion {
         buffer.push_back('\0');
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        started = StartProcess(exe.c_str(), buffer.data(), 0, nullptr, &si, &pi);
         if (!started) return;
         WaitForInputIdle(pi.hProcess, 10000);
         for (DWORD start = GetTickCount(); !FindWindowA(windowClass, nullptr) && GetTickCount() - start < 20000;) {
