@@ -135,6 +135,15 @@ function(tls_shipped_program target)
   endif()
 endfunction()
 
+# tls_run_from_swap(target): the image runs from the first diskette while the
+# user swaps in the others: its header asks Windows to run it from the paging
+# file, not from the medium (set after the link, as the linker cannot).
+function(tls_run_from_swap target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${TLS_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/cmake/pe_run_from_swap.py $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # tls_test_options(target): settings of test programs (exceptions allowed).
 function(tls_test_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS})
@@ -212,4 +221,57 @@ function(tls_add_test_on_both_builds name timeout)
   math(EXPR timeout32 "${timeout} * ${TLS_WIN32_TIMEOUT_PERCENT} / 100")
   set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} LABELS "wine;win32"
     ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_TIMEOUT_PERCENT=${TLS_WIN32_TIMEOUT_PERCENT};TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_OFFER=${TLS_WIN32_BUILD_DIR}/test-only/tlsetup_offer.exe;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
+endfunction()
+
+# tls_target_interface(): the shipped code compiles against the interface of
+# Windows 95 and NT 4.0, the oldest systems it runs on, so that a constant or
+# function of a later Windows does not compile (without these the headers
+# describe Windows 10, whose QS_ALLINPUT carries wake bits that every Windows
+# before 8 refuses). What the code needs of a later system it looks up at run
+# time. The setting belongs to the source files, not to a target: the test
+# programs compile some of the programs' sources themselves and must test
+# them as they ship, while their own code may use what Wine offers. Called
+# once, after every target is defined.
+set(TLS_TARGET_INTERFACE WINVER=0x0400 _WIN32_WINDOWS=0x0400 _WIN32_WINNT=0x0400)
+set(TLS_SHIPPED_SOURCE_DIRS common setup uninstall percent package/programs)
+function(tls_target_interface)
+  if(NOT TLS_IS_WINDOWS)
+    return()
+  endif()
+  set(pattern "")
+  foreach(dir ${TLS_SHIPPED_SOURCE_DIRS})
+    list(APPEND pattern "${CMAKE_SOURCE_DIR}/${dir}/")
+  endforeach()
+  set(dirs ${CMAKE_SOURCE_DIR})
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND dirs ${subdirs})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+      get_target_property(type ${target} TYPE)
+      if(NOT type MATCHES "^(EXECUTABLE|SHARED_LIBRARY|STATIC_LIBRARY|OBJECT_LIBRARY|MODULE_LIBRARY)$")
+        continue()
+      endif()
+      get_target_property(sources ${target} SOURCES)
+      get_target_property(target_dir ${target} SOURCE_DIR)
+      foreach(src ${sources})
+        if(src MATCHES "^\\$<" OR NOT src MATCHES "\\.(c|cpp)$")
+          continue()
+        endif()
+        get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${target_dir})
+        foreach(prefix ${pattern})
+          string(FIND "${abs}" "${prefix}" at)
+          if(at EQUAL 0)
+            get_property(defs SOURCE ${abs} TARGET_DIRECTORY ${target} PROPERTY COMPILE_DEFINITIONS)
+            if(NOT "WINVER=0x0400" IN_LIST defs)
+              set_property(SOURCE ${abs} TARGET_DIRECTORY ${target} APPEND PROPERTY
+                           COMPILE_DEFINITIONS ${TLS_TARGET_INTERFACE})
+            endif()
+            break()
+          endif()
+        endforeach()
+      endforeach()
+    endforeach()
+  endwhile()
 endfunction()

@@ -39,17 +39,36 @@ def checksum(data, field):
     return (total + len(data)) & 0xFFFFFFFF
 
 
-def main():
-    if len(sys.argv) != 2:
-        print("usage: pe_relocs_stripped.py FILE", file=sys.stderr)
-        sys.exit(2)
-    path = sys.argv[1]
+def read_pe(path):
+    """The file's bytes and the offset of its PE signature."""
     data = bytearray(open(path, "rb").read())
     if data[:2] != b"MZ" or len(data) < 0x40:
         fail(path, "not an MZ file")
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         fail(path, "no PE header")
+    return data, pe
+
+
+def write_characteristics(path, data, pe, characteristics):
+    """Writes the file header's characteristics and the checksum anew, after
+    checking that the old checksum is the file's sum."""
+    field = pe + 24 + 64
+    stored, = struct.unpack_from("<I", data, field)
+    if stored and stored != checksum(data, field):
+        fail(path, f"its checksum {stored:#x} is not the file's sum {checksum(data, field):#x}")
+    struct.pack_into("<H", data, pe + 22, characteristics)
+    struct.pack_into("<I", data, field, checksum(data, field))
+    with open(path, "r+b") as out:
+        out.write(data)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print("usage: pe_relocs_stripped.py FILE", file=sys.stderr)
+        sys.exit(2)
+    path = sys.argv[1]
+    data, pe = read_pe(path)
     sections, = struct.unpack_from("<H", data, pe + 6)
     optional_size, characteristics = struct.unpack_from("<HH", data, pe + 20)
     optional = pe + 24
@@ -70,14 +89,8 @@ def main():
         name = bytes(data[table + 40 * index:table + 40 * index + 8]).rstrip(b"\0")
         if name == b".reloc":
             fail(path, "has a .reloc section")
-    field = optional + 64
-    stored, = struct.unpack_from("<I", data, field)
-    if stored and stored != checksum(data, field):
-        fail(path, f"its checksum {stored:#x} is not the file's sum {checksum(data, field):#x}")
-    struct.pack_into("<H", data, pe + 22, characteristics | RELOCS_STRIPPED)
-    struct.pack_into("<I", data, field, checksum(data, field))
-    with open(path, "r+b") as out:
-        out.write(data)
+    write_characteristics(path, data, pe, characteristics | RELOCS_STRIPPED)
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -18,9 +18,25 @@ int PumpMessages();
 // as long as it exists.
 extern HWND g_modelessDialog;
 
+// The wake mask of every wait that keeps a window alive: any message. The
+// headers' QS_ALLINPUT carries QS_RAWINPUT (Windows XP) even when they
+// describe Windows 95, and Windows before 8 fails a wait at once for a bit it
+// does not know, so the waits would spin; these bits are the ones that
+// Windows 95 and NT 4.0 know.
+constexpr DWORD kWakeOnAnyMessage =
+    QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
+static_assert(kWakeOnAnyMessage == 0x00FF, "the wake bits of Windows 95 and NT 4.0");
+
 // Waits `milliseconds`, draining the queue meanwhile; safe across the wrap of
 // the tick counter.
 void WaitTicks(DWORD milliseconds);
+
+// Asks Windows to fail a call on a drive that is not ready (no diskette, an
+// unreadable one) and a file that cannot be opened, instead of showing its
+// own "not ready" or "cannot find" box first: the programs' own prompts (the
+// insert-disk dialog, the copy's retry message) then come at once. Called
+// once at start-up; later programs started by this one inherit the mode.
+void UseOwnDrivePrompts();
 
 // Centres a window on the screen without changing its size or z-order.
 void CentreWindow(HWND hwnd);

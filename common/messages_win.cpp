@@ -49,9 +49,11 @@ void WaitTicks(DWORD milliseconds) {
         now = GetTickCount();
         if (TicksElapsed(start, now, milliseconds)) return;
         DWORD rest = milliseconds - static_cast<DWORD>(now - start);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, rest, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, rest, kWakeOnAnyMessage);
     }
 }
+
+void UseOwnDrivePrompts() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
 
 void CentreWindow(HWND hwnd) {
     RECT rc;

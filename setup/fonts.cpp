@@ -56,17 +56,30 @@ void PrepareFontDirectory() {
 
 void ReleaseEarlierFont(const char* fontPath) {
     if (GetFileAttributesA(fontPath) == INVALID_FILE_ATTRIBUTES) return;  // no earlier font
-    // The earlier registration added the resource file named after the
-    // upper-case path that the copy leaves.
+    // Windows holds a loaded font under the name it was added by: the
+    // earlier registration added the resource file named after the
+    // upper-case path that the copy leaves; Windows 95, 98 and ME load it at
+    // start-up from their registry font list, by the font file's name, and
+    // Windows NT from its own list, by the resource file's name. All are
+    // tried, with and without the folder.
     char path[MAX_PATH];
     char resourcePath[MAX_PATH];
+    char fileName[MAX_PATH];
+    char resourceName[MAX_PATH];
     if (!CopyText(path, fontPath)) return;
     UpperCaseText(path);
-    if (!BuildFontResourcePath(resourcePath, sizeof resourcePath, path)) return;
+    if (!BuildFontResourcePath(resourcePath, sizeof resourcePath, path) ||
+        !BuildFontRegistryValue(fileName, sizeof fileName, path) ||
+        !BuildFontRegistryValue(resourceName, sizeof resourceName, resourcePath)) {
+        return;
+    }
+    const char* const names[] = {resourcePath, path, fileName, resourceName};
     // Windows keeps the font file open while the font is loaded, and the
     // copy over it then fails as in use. Every reference is taken out; the
     // registration after the copy adds the font again and announces it.
-    for (int i = 0; i < kFontReleaseLimit && RemoveFontResourceA(resourcePath); ++i) {
+    for (const char* name : names) {
+        for (int i = 0; i < kFontReleaseLimit && RemoveFontResourceA(name); ++i) {
+        }
     }
 }
 

@@ -212,6 +212,7 @@ void ReadSetupConfig() {
 }
 
 BOOL InitSetupInstance(HINSTANCE instance, int showCommand) {
+    UseOwnDrivePrompts();
     g_setup.hInstance = instance;
     g_setup.hopperCapacity = 200;
     if (!FindSetupDir()) return FALSE;

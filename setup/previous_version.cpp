@@ -47,9 +47,24 @@ bool HasOfferText() {
 void WaitForUninstallerToEnd() {
     while (FindWindowA(kUninstallerWindowClass, nullptr)) {
         PumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
     }
     PumpMessages();
+}
+
+// Looks at the old uninstaller's file for this long after its window went.
+constexpr int kReleaseLooks = 50;
+constexpr DWORD kReleaseLookMs = 100;
+
+// Deletes the old uninstaller's program file. Its window goes a moment
+// before its process ends, and Windows refuses to delete the program file
+// of a running process; so the deletion is tried again, for a few seconds.
+void DeleteEndedProgram(const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    for (int i = 0; i < kReleaseLooks; ++i) {
+        if (DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;
+        WaitTicks(kReleaseLookMs);
+    }
 }
 
 }  // namespace
@@ -91,8 +106,7 @@ BOOL RemovePreviousVersion(HWND hwnd) {
         if (WinExec(command, SW_RESTORE) < 32) return FALSE;
         WaitForUninstallerToEnd();
         if (!CanOpenForReading(oldScript)) {
-            SetFileAttributesA(uninstaller, FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(uninstaller);
+            DeleteEndedProgram(uninstaller);
             RemoveDirectoryA(g_setup.previousDir);
             return TRUE;
         }

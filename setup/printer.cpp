@@ -142,7 +142,12 @@ void FillPrinterInfo(PRINTER_INFO_2A* info) {
 
 void RemovePreviousPrinter() {
     HANDLE printer = nullptr;
-    if (OpenPrinterA(g_printerName, &printer, nullptr)) {
+    // Windows NT deletes a printer only through a handle opened with the
+    // right to delete it (without defaults the handle may only print), and
+    // its driver only once no printer uses it. Windows 95 ignores the access
+    // asked for.
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(g_printerName, &printer, &access)) {
         DeletePrinter(printer);
         ClosePrinter(printer);
         DeletePrinterDriverA(nullptr, nullptr, g_driverName);

@@ -173,7 +173,7 @@ void WaitForClassGone(const char* className) {
     while (FindWindowA(className, nullptr)) {
         PumpMessages();
         // Look again after a message or a short while rather than spinning.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
     }
 }
 

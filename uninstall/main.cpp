@@ -204,6 +204,7 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, 
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     if (previous) return 0;
+    UseOwnDrivePrompts();
     g_desetup.hInstance = instance;
     ReadDisplayMetrics();
     if (!RegisterMainClass(instance)) return 0;

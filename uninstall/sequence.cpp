@@ -99,7 +99,7 @@ void CloseCompanionPrograms() {
         // thread sleeps between looks unless a message arrives.
         while (FindWindowA(row.windowClass, nullptr)) {
             PumpMessages();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
         }
     }
 }

@@ -11,6 +11,7 @@
 
 #include "config_steps.h"
 #include "config_support.h"
+#include "../machine/nt_spooler.h"
 #include "../machine/win95_profile.h"
 
 namespace {
@@ -274,6 +275,25 @@ TEST_F(Printer, SpoolerOutcomeIsRecordedAndTheRemovalWorks) {
     RemovePreviousPrinter();
     EXPECT_FALSE(PrinterExists());
     EXPECT_FALSE(DriverExists());
+}
+
+// Windows NT deletes the earlier printer only through a handle that may
+// delete it, and its driver only once the printer is gone.
+TEST_F(Printer, TheEarlierPrinterAndItsDriverAreRemovedAsWindowsNtAllows) {
+    ASSERT_EQ(RegisterPrinter(), TRUE);
+    if (!PrinterExists() || !DriverExists()) {
+        GTEST_SKIP() << "this machine's spooler did not take the printer: printer " << PrinterExists()
+                     << ", driver " << DriverExists();
+    }
+    unsigned refused = 0;
+    {
+        nt::NtPrinterDeletion deletion;
+        RemovePreviousPrinter();
+        refused = deletion.RefusedDeletions();
+    }
+    EXPECT_EQ(refused, 0u) << "printer deletions refused for want of access";
+    EXPECT_FALSE(PrinterExists()) << "the earlier printer is deleted";
+    EXPECT_FALSE(DriverExists()) << "and then its driver";
 }
 
 namespace {

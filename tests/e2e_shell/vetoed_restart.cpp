@@ -13,6 +13,7 @@
 // Linked like the installer: no C runtime.
 #include <windows.h>
 
+#include "../machine/import_slot.h"
 #include "textutil.h"
 
 namespace {
@@ -96,10 +97,5 @@ BOOL WINAPI AcceptedThenVetoed(UINT flags, DWORD reserved) {
 }  // namespace
 
 // The import slot the installer's ExitWindowsEx calls go through.
-#if defined(__i386__)
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp__" #name "@" #argBytes)
-#else
-#define TLS_IMPORT_SLOT(name, argBytes) __asm__("__imp_" #name)
-#endif
 extern decltype(&ExitWindowsEx) g_exitWindowsExSlot TLS_IMPORT_SLOT(ExitWindowsEx, 8);
 decltype(&ExitWindowsEx) g_exitWindowsExSlot = AcceptedThenVetoed;

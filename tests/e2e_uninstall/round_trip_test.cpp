@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <shlobj.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -87,8 +88,9 @@ IniState ReadIniState() {
 
 // Runs tlsetup from the first diskette to its end, answering every prompt
 // the way a user who accepts the defaults would, but for `answers`.
-::testing::AssertionResult InstallPackage(const e2e::InstallAnswers& answers, e2e::InstallRun& run) {
-    ::testing::AssertionResult ok = e2e::RunInstaller(robot::DistDisk1(), answers, &run);
+::testing::AssertionResult InstallPackage(const e2e::InstallAnswers& answers, e2e::InstallRun& run,
+                                          const std::string& disk1 = robot::DistDisk1()) {
+    ::testing::AssertionResult ok = e2e::RunInstaller(disk1, answers, &run);
     if (!ok) return ok;
     if (run.exitCode != 0) {
         return ::testing::AssertionFailure() << "installer ended with " << run.exitCode << ":\n" << run.transcriptText;
@@ -163,8 +165,9 @@ protected:
         ASSERT_TRUE(GroupFolderExists()) << "the installer made no Start Menu group";
     }
 
-    // What the removal promises, item by item.
-    void ExpectRemoved() {
+    // What the removal promises, item by item. `systemFiles`: where the
+    // script's SYSTEM records lie; by default where the machine puts them.
+    void ExpectRemoved(std::string systemFiles = "") {
         for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
                                  "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
                                  "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
@@ -183,9 +186,10 @@ protected:
         // The script's SYSTEM records lie in the system directory, or in the
         // Windows directory where the system directory is not its SYSTEM
         // subdirectory; both programs follow the same rule.
-        std::string systemFiles = lstrcmpiA(SystemDir().c_str(), (WindowsDir() + "\\SYSTEM").c_str()) == 0
-                                      ? SystemDir()
-                                      : WindowsDir();
+        if (systemFiles.empty()) {
+            systemFiles = lstrcmpiA(SystemDir().c_str(), (WindowsDir() + "\\SYSTEM").c_str()) == 0 ? SystemDir()
+                                                                                                   : WindowsDir();
+        }
         for (const char* name : {"ORVPCL.DRV", "ORVPCL.HLP", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL"}) {
             EXPECT_TRUE(Exists(systemFiles + "\\" + name)) << name << ": the printer's driver stays in " << systemFiles;
         }
@@ -442,4 +446,98 @@ TEST_F(RoundTrip, RemovalEndedAfterItsFileRemovalIsCompletedByASecondRun) {
     for (const SeenDialog& d : again.Transcript()) boxes += d.messageBox ? 1 : 0;
     EXPECT_EQ(boxes, 1) << again.TranscriptText();
     ExpectRemoved();
+}
+
+namespace {
+
+// The machine reports Windows 95 to the programs of this name.
+void ReportWindows95To(const char* program) {
+    const std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
+    HKEY app = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &app, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(app, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win95"), 6);
+    RegCloseKey(app);
+}
+
+// The driver the spooler holds under the printer's name, in any environment:
+// its driver file and dependent files as the spooler names them.
+std::string RegisteredDriverFiles() {
+    DWORD needed = 0, count = 0;
+    char all[] = "all";
+    EnumPrinterDriversA(nullptr, all, 3, nullptr, 0, &needed, &count);
+    if (needed == 0) return "<no driver>";
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrinterDriversA(nullptr, all, 3, buffer.data(), needed, &needed, &count)) return "<no driver>";
+    auto* info = reinterpret_cast<DRIVER_INFO_3A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (!info[i].pName || lstrcmpA(info[i].pName, "ORVAN Pelora 200/250 PCL") != 0) continue;
+        std::string files = info[i].pDriverPath ? info[i].pDriverPath : "<none>";
+        for (const char* p = info[i].pDependentFiles; p && *p; p += lstrlenA(p) + 1) files += std::string(";") + p;
+        return files;
+    }
+    return "<no driver>";
+}
+
+}  // namespace
+
+// Windows 95's own layout: the system directory is the SYSTEM subdirectory
+// of the Windows directory, so the script's SYSTEM records go there (a local
+// installation) instead of into the Windows directory, where Wine's system32
+// or syswow64 sends every other run. Installed twice and removed by the
+// test variants of both programs, whose system directory is Windows 95's, on
+// a machine that reports Windows 95 to them.
+TEST_F(RoundTrip, OnWindows95sLayoutTheSystemFilesLieInTheSystemDirectoryAndAreRemovedThere) {
+    const std::string system95 = "C:\\WINDOWS\\SYSTEM";
+    ASSERT_TRUE(CreateDirectoryA(system95.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ReportWindows95To("TLSETUP.EXE");
+    ReportWindows95To("TLDELET.EXE");
+    // The first diskette with the variant as its installer.
+    const std::string offer = robot::OfferVariant();
+    const std::string variants = offer.substr(0, offer.find_last_of('\\') + 1);
+    const std::string disk1 = "C:\\DISK1";
+    ASSERT_TRUE(e2e::CopyTree(robot::DistDisk1(), disk1));
+    ASSERT_TRUE(CopyFileA((variants + "tlsetup_win95.exe").c_str(), (disk1 + "\\TLSETUP.EXE").c_str(), FALSE))
+        << "error " << GetLastError();
+
+    const char* const systemRecords[] = {"ORVPCL.DRV", "ORVPCL.HLP", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL",
+                                         "VAZAZUD.TMP"};
+    for (int run = 1; run <= 2; ++run) {
+        e2e::InstallRun installation;
+        ASSERT_TRUE(InstallPackage({}, installation, disk1)) << "installation " << run;
+        for (const char* name : systemRecords) {
+            EXPECT_TRUE(Exists(system95 + "\\" + name)) << name << " is not in the system directory, run " << run;
+            EXPECT_FALSE(Exists(WindowsDir() + "\\" + name)) << name << " went to the Windows directory, run " << run;
+        }
+        EXPECT_TRUE(Exists(WindowsDir() + "\\PLSPOOL.HLP")) << "a WINDOWS record stays in the Windows directory";
+    }
+    // The driver is registered by its files' names, which Windows 95 looks
+    // for in its system directory.
+    const std::string driver = RegisteredDriverFiles();
+    EXPECT_NE(driver.find("ORVPCL.DRV"), std::string::npos) << driver;
+    for (const char* name : {"VAZAZUD.DLL", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL"}) {
+        EXPECT_NE(driver.find(name), std::string::npos) << name << " is not among the driver's files: " << driver;
+    }
+    // The installer saw Windows 95: it entered the fonts in that system's
+    // registry font list.
+    char font[MAX_PATH] = "";
+    DWORD size = sizeof font;
+    HKEY fonts = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts", 0,
+                      KEY_QUERY_VALUE | robot::ProgramRegView(), &fonts) == ERROR_SUCCESS) {
+        RegQueryValueExA(fonts, "Marigold (TrueType)", nullptr, nullptr, reinterpret_cast<BYTE*>(font), &size);
+        RegCloseKey(fonts);
+    }
+    EXPECT_STREQ(font, "MARIGOLD.TTF") << "the installer did not run as on Windows 95";
+    installedSystemIni_ = ReadFileBytes(WindowsDir() + "\\SYSTEM.INI");
+
+    ASSERT_TRUE(CopyFileA((variants + "tldesetup_win95.exe").c_str(), Install("TLDELET.EXE").c_str(), FALSE))
+        << "error " << GetLastError();
+    Robot r;
+    ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
+    for (const SeenDialog& seen : r.Transcript()) {
+        EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
+    }
+    ExpectRemoved(system95);
 }

@@ -189,6 +189,28 @@ BOOL WINAPI RemoveFontRecorded(LPCSTR resource) {
     return g_realRemoveFont(resource);
 }
 
+// Copies the package's files with the loaded font's file refused to the
+// copy until the font is released by g_loadedResource.
+BOOL CopyWithTheFontLoaded(HWND statusDlg) {
+    g_fontReleased = false;
+    g_refusedOpens = 0;
+    DWORD protection = 0;
+    if (!VirtualProtect(&__imp_LZOpenFileA, sizeof __imp_LZOpenFileA, PAGE_READWRITE, &protection) ||
+        !VirtualProtect(&__imp_RemoveFontResourceA, sizeof __imp_RemoveFontResourceA, PAGE_READWRITE,
+                        &protection)) {
+        ADD_FAILURE() << "import slots not writable, error " << GetLastError();
+        return FALSE;
+    }
+    g_realLzOpen = __imp_LZOpenFileA;
+    g_realRemoveFont = __imp_RemoveFontResourceA;
+    __imp_LZOpenFileA = LzOpenRefusingLoadedFont;
+    __imp_RemoveFontResourceA = RemoveFontRecorded;
+    const BOOL copied = CopyPackageFiles(statusDlg);
+    __imp_LZOpenFileA = g_realLzOpen;
+    __imp_RemoveFontResourceA = g_realRemoveFont;
+    return copied;
+}
+
 TEST_F(FontTest, AnEarlierInstallationsFontIsTakenOutOfTheSystemBeforeItsFileIsReplaced) {
     LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
                "ftfsans.ttf,3,FTFSANS.TT_,3,1,Y\r\n[End]\r\n");
@@ -203,25 +225,38 @@ TEST_F(FontTest, AnEarlierInstallationsFontIsTakenOutOfTheSystemBeforeItsFileIsR
     PutSource(disk1, "FTFSANS.TT_", fontB, true, 'F');
     g_loadedFont = fonts + "\\FTFSANS.TTF";
     g_loadedResource = fonts + "\\FTFSANS.fot";
-    g_fontReleased = false;
-    g_refusedOpens = 0;
-    DWORD protection = 0;
-    ASSERT_TRUE(VirtualProtect(&__imp_LZOpenFileA, sizeof __imp_LZOpenFileA, PAGE_READWRITE, &protection));
-    ASSERT_TRUE(
-        VirtualProtect(&__imp_RemoveFontResourceA, sizeof __imp_RemoveFontResourceA, PAGE_READWRITE, &protection));
-    g_realLzOpen = __imp_LZOpenFileA;
-    g_realRemoveFont = __imp_RemoveFontResourceA;
-    __imp_LZOpenFileA = LzOpenRefusingLoadedFont;
-    __imp_RemoveFontResourceA = RemoveFontRecorded;
-    const BOOL copied = CopyPackageFiles(statusDlg);
-    __imp_LZOpenFileA = g_realLzOpen;
-    __imp_RemoveFontResourceA = g_realRemoveFont;
+    const BOOL copied = CopyWithTheFontLoaded(statusDlg);
 
     EXPECT_TRUE(copied) << "messages: " << Describe(MessageIds());
     EXPECT_EQ(MessageIds(), std::vector<UINT>{}) << "the font's file was refused " << g_refusedOpens << " times";
     EXPECT_TRUE(g_fontReleased) << "the earlier font was not taken out of the system";
     EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFSANS.TTF") == fontB) << "the new version replaces the earlier one";
     EXPECT_EQ(FontsEntry("Marigold (TrueType)"), "FTFSANS.FOT");
+}
+
+// After a restart Windows 95 loads the earlier font from its registry font
+// list, by the font file's path: the release finds it under that name too.
+TEST_F(FontTest, AFontThatWindowsLoadedAtStartUpIsTakenOutBeforeItsFileIsReplaced) {
+    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+               "ftfsans.ttf,3,FTFSANS.TT_,3,1,Y\r\n[End]\r\n");
+    std::string fonts = windowsDir + "\\FONTS";
+    Track(fonts, "FTFSANS", "Marigold (TrueType)");
+    MakeDirectory(fonts);
+    MakeDirectory(dest);
+    SetCurrentDirectoryA(dest.c_str());
+    ASSERT_TRUE(CopyFileA(FILES_TEST_FONT_A, (fonts + "\\FTFSANS.TTF").c_str(), FALSE));
+    g_loadedFont = fonts + "\\FTFSANS.TTF";
+    g_loadedResource = g_loadedFont;
+    ASSERT_GT(AddFontResourceA(g_loadedResource.c_str()), 0) << "the earlier font, loaded at start-up";
+
+    PutSource(disk1, "FTFSANS.TT_", fontB, true, 'F');
+    const BOOL copied = CopyWithTheFontLoaded(statusDlg);
+
+    EXPECT_TRUE(copied) << "messages: " << Describe(MessageIds());
+    EXPECT_EQ(MessageIds(), std::vector<UINT>{}) << "the font's file was refused " << g_refusedOpens << " times";
+    EXPECT_TRUE(g_fontReleased) << "the font loaded by its file's path was not taken out of the system";
+    EXPECT_TRUE(ReadFileBytes(fonts + "\\FTFSANS.TTF") == fontB) << "the new version replaces the earlier one";
+    RemoveFontResourceA((fonts + "\\FTFSANS.fot").c_str());
 }
 
 TEST_F(FontTest, ALowerCaseTtUnderscoreIsAnOrdinaryFile) {

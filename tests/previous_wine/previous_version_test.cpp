@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "setup.h"
 #include "start_process.h"
+#include "wake_mask.h"
 
 SetupState g_setup;
 
@@ -192,6 +193,42 @@ void CALLBACK AnswerOffer(HWND, UINT, UINT_PTR, DWORD) {
     SendMessageA(GetDlgItem(dlg, button), BM_CLICK, 0, 0);
 }
 
+// The old uninstaller's main window, made in this thread: it stays for a
+// few ticks after the old uninstaller has removed the script, as the real
+// one's window outlives its removal.
+std::string g_oldScript;
+int g_ticksLeft;
+
+LRESULT CALLBACK OldUninstallerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && GetFileAttributesA(g_oldScript.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        --g_ticksLeft <= 0) {
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// DeleteFileA as Windows has it for the program file of a process that is
+// still ending: refused (ERROR_ACCESS_DENIED) until a moment after the first
+// attempt. Wine deletes a running program's file at once.
+extern "C" decltype(&DeleteFileA) __imp_DeleteFileA;
+decltype(&DeleteFileA) g_realDeleteFile;
+std::string g_endingProgram;
+DWORD g_firstRefusal;
+int g_refusedDeletions;
+
+BOOL WINAPI DeleteFileOfAnEndingProgram(LPCSTR path) {
+    if (lstrcmpiA(path, g_endingProgram.c_str()) == 0) {
+        if (g_refusedDeletions == 0) g_firstRefusal = GetTickCount();
+        if (GetTickCount() - g_firstRefusal < 300) {
+            ++g_refusedDeletions;
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
+    return g_realDeleteFile(path);
+}
+
 TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlank) {
     // The long path, as on a volume without short names; its name holds a
     // letter above 127 right after the blank, which the unquoted command
@@ -209,11 +246,40 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     ASSERT_TRUE(VirtualProtect(&__imp_WinExec, sizeof __imp_WinExec, PAGE_READWRITE, &protection));
     const auto realWinExec = __imp_WinExec;
     __imp_WinExec = WinExecAsWindows;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = OldUninstallerWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DeSetupWinClass";
+    ASSERT_TRUE(RegisterClassA(&wc));
+    g_oldScript = dir + "\\TLSETUP.INF";
+    g_ticksLeft = 3;
+    HWND oldWindow = CreateWindowExA(0, "DeSetupWinClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                     wc.hInstance, nullptr);
+    ASSERT_TRUE(oldWindow);
+    SetTimer(oldWindow, 1, 100, nullptr);
+    ASSERT_TRUE(VirtualProtect(&__imp_DeleteFileA, sizeof __imp_DeleteFileA, PAGE_READWRITE, &protection));
+    g_realDeleteFile = __imp_DeleteFileA;
+    __imp_DeleteFileA = DeleteFileOfAnEndingProgram;
+    g_endingProgram = dir + "\\TLDELET.EXE";
+    g_refusedDeletions = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOffer);
-    BOOL goOn = RemovePreviousVersion(nullptr);
+    BOOL goOn = FALSE;
+    win95::WakeMaskCounts waits;
+    DWORD waited = GetTickCount();
+    {
+        // A system that knows only the wake bits of Windows 95 and NT 4.0.
+        win95::StrictWakeMask strict;
+        goOn = RemovePreviousVersion(nullptr);
+        waits = strict.Counts();
+    }
+    waited = GetTickCount() - waited;
     KillTimer(nullptr, timer);
     __imp_WinExec = realWinExec;
+    __imp_DeleteFileA = g_realDeleteFile;
     FreeLibrary(offerVariant);
+    EXPECT_FALSE(IsWindow(oldWindow)) << "the removal waited for the old uninstaller's window to go";
+    EXPECT_EQ(waits.refused, 0u) << "wake mask refused: 0x" << std::hex << waits.refusedMask;
+    EXPECT_LE(waits.calls, waited / 10 + 20) << "calls of the wait in " << waited << " ms";
 
     const std::string tail = ReadWhole(dir + "\\TAIL.TXT");
     EXPECT_EQ(tail, "External") << "the old uninstaller's command-line tail";
@@ -221,7 +287,8 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     EXPECT_NE(g_offers.texts[0].find(dir), std::string::npos) << g_offers.texts[0];
     EXPECT_TRUE(goOn);
     EXPECT_EQ(GetFileAttributesA((dir + "\\TLDELET.EXE").c_str()), INVALID_FILE_ATTRIBUTES)
-        << "the old uninstaller is deleted once its script is gone";
+        << "the old uninstaller is deleted once its script is gone (refused " << g_refusedDeletions
+        << " times while it was ending)";
 }
 
 // The entry point skips the program's name, quoted or not, and the blanks

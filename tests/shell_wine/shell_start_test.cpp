@@ -30,7 +30,9 @@ std::string ExeDir() {
 
 class Start : public ::testing::Test {
 protected:
+    UINT errorModeBefore = 0;
     void SetUp() override {
+        errorModeBefore = SetErrorMode(0);
         g_standIns = StandInLog{};
         g_standIns.previousVersionResult = FALSE;
         HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -59,6 +61,15 @@ TEST_F(Start, BuildsTheStateFromTheProgramsPlace) {
     EXPECT_STREQ(g_setup.windowsDir, windows);
     EXPECT_EQ(g_setup.hopperCapacity, 200u);
     EXPECT_GT(g_setup.screenWidth, 0);
+}
+
+// An empty drive or a missing file gives the installer's own prompts,
+// never Windows' box first.
+TEST_F(Start, TheSystemsDriveAndFileBoxesAreTurnedOff) {
+    const UINT mode = SetErrorMode(errorModeBefore);
+    EXPECT_EQ(mode & SEM_FAILCRITICALERRORS, static_cast<UINT>(SEM_FAILCRITICALERRORS)) << "mode " << mode;
+    EXPECT_EQ(mode & SEM_NOOPENFILEERRORBOX, static_cast<UINT>(SEM_NOOPENFILEERRORBOX)) << "mode " << mode;
+    EXPECT_EQ(mode & SEM_NOGPFAULTERRORBOX, 0u) << "a crash is still reported";
 }
 
 TEST_F(Start, TheMainWindowIsACentredPopupWithTheStatusLabel) {

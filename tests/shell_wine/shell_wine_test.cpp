@@ -18,6 +18,7 @@
 #include "setup.h"
 #include "shell.h"
 #include "step_stand_ins.h"
+#include "wake_mask.h"
 
 namespace {
 
@@ -317,6 +318,25 @@ TEST_F(Shell, WaitTicksHandlesMessagesUntilTheTimeHasPassed) {
     EXPECT_GE(took, 290u);
     EXPECT_LT(took, 2000u);
     EXPECT_EQ(g_received, 2u) << "both posted messages are handled during the wait";
+    DestroyWindow(hwnd);
+}
+
+// On a system that knows only the wake bits of Windows 95 and NT 4.0 the
+// wait sleeps between messages: a refused wake mask would make it call the
+// wait thousands of times in a spin.
+TEST_F(Shell, WaitTicksSleepsOnASystemThatKnowsOnlyTheOldWakeBits) {
+    HWND hwnd = MakeCountingWindow();
+    ASSERT_TRUE(hwnd);
+    PostMessageA(hwnd, WM_USER + 7, 0, 0);
+    win95::StrictWakeMask strict;
+    DWORD start = GetTickCount();
+    WaitTicks(300);
+    DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 290u);
+    EXPECT_EQ(strict.Counts().refused, 0u) << "wake mask refused: 0x" << std::hex << strict.Counts().refusedMask;
+    EXPECT_GE(strict.Counts().calls, 1u);
+    EXPECT_LE(strict.Counts().calls, 10u) << "calls of the wait in 300 ms";
+    EXPECT_EQ(g_received, 1u);
     DestroyWindow(hwnd);
 }
 
@@ -695,6 +715,39 @@ TEST_F(Shell, CompanionProgramsAreAskedToCloseInOrderAndAwaited) {
     EXPECT_FALSE(FindWindowA("SpoolerClass", nullptr));
     EXPECT_FALSE(FindWindowA("ZerODAClass", nullptr));
     EXPECT_FALSE(FindWindowA("PanelClass", nullptr));
+}
+
+// A companion that takes a while to close: the installer looks for it again
+// at least every 50 ms and sleeps in between, also where the system knows
+// only the wake bits of Windows 95 and NT 4.0.
+LRESULT CALLBACK SlowCompanionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == 0x221F && lParam == 0) {
+        SetTimer(hwnd, 1, 300, nullptr);
+        return 0;
+    }
+    if (msg == WM_TIMER) {
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(Shell, TheWaitForACompanionSleepsOnASystemThatKnowsOnlyTheOldWakeBits) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = SlowCompanionProc;
+    wc.hInstance = Self();
+    wc.lpszClassName = "SpoolerClass";
+    RegisterClassA(&wc);
+    ASSERT_TRUE(CreateWindowExA(0, "SpoolerClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, Self(), nullptr));
+    win95::StrictWakeMask strict;
+    DWORD start = GetTickCount();
+    CloseCompanionPrograms();
+    DWORD took = GetTickCount() - start;
+    UnregisterClassA("SpoolerClass", Self());
+    EXPECT_FALSE(FindWindowA("SpoolerClass", nullptr));
+    EXPECT_GE(took, 250u) << "the installer waited for the window to go";
+    EXPECT_EQ(strict.Counts().refused, 0u) << "wake mask refused: 0x" << std::hex << strict.Counts().refusedMask;
+    EXPECT_LE(strict.Counts().calls, took / 50 + 10) << "calls of the wait in " << took << " ms";
 }
 
 TEST_F(Shell, WithoutCompanionProgramsNothingIsSentOrAwaited) {
