@@ -3,6 +3,7 @@
 // before the new version is installed.
 #include <windows.h>
 
+#include "companion.h"
 #include "messages.h"
 #include "messages_core.h"
 #include "previous_search.h"
@@ -42,14 +43,16 @@ bool HasOfferText() {
     return LoadStringA(g_setup.hInstance, IDS_PREVIOUS_VERSION, text, sizeof text) > 0;
 }
 
+// The old uninstaller removes the package unattended: it gives each of the
+// six companion programs at most 30 seconds and then passes over it, and
+// removes a few hundred files. Ten minutes leave a slow 386 ample time; an
+// uninstaller still running then is taken to hang.
+constexpr DWORD kPreviousRemovalMinutes = 10;
+
 // Waits, keeping this program's windows alive, while the old uninstaller's
-// window exists. Looks again at least every 50 ms without spinning the CPU.
-void WaitForUninstallerToEnd() {
-    while (FindWindowA(kUninstallerWindowClass, nullptr)) {
-        PumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
-    }
-    PumpMessages();
+// window exists, within the bound above. False when the bound was reached.
+bool WaitForUninstallerToEnd() {
+    return WaitWhileWindowOfClass(kUninstallerWindowClass, kPreviousRemovalMinutes * 60000);
 }
 
 // Looks at the old uninstaller's file for this long after its window went.
@@ -104,7 +107,11 @@ BOOL RemovePreviousVersion(HWND hwnd) {
                                          PreviousVersionDlgProc, 0);
         if (choice != IDC_PREV_DELETE) return FALSE;
         if (WinExec(command, SW_RESTORE) < 32) return FALSE;
-        WaitForUninstallerToEnd();
+        if (!WaitForUninstallerToEnd()) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_PREVIOUS_NOT_ENDED, g_setup.warningCaption, kStyleNotice,
+                        static_cast<int>(kPreviousRemovalMinutes));
+            return FALSE;
+        }
         if (!CanOpenForReading(oldScript)) {
             DeleteEndedProgram(uninstaller);
             RemoveDirectoryA(g_setup.previousDir);

@@ -4,6 +4,7 @@
 // undone.
 #include <windows.h>
 
+#include "companion.h"
 #include "messages.h"
 #include "resource.h"
 #include "script_engine.h"
@@ -160,30 +161,34 @@ void PreloadResources() {
 
 namespace {
 
-// Sends the close request to the window of a class, if there is one.
-bool RequestClose(const char* className, LPARAM lParam) {
-    HWND target = FindWindowA(className, nullptr);
-    if (!target) return false;
-    SendMessageA(target, 0x221F, 0x1E1F, lParam);
-    return true;
-}
+constexpr UINT kPackageCloseMessage = 0x221F;
+constexpr WPARAM kPackageCloseWParam = 0x1E1F;
 
-// Keeps the installer alive until no window of the class exists.
-void WaitForClassGone(const char* className) {
-    while (FindWindowA(className, nullptr)) {
-        PumpMessages();
-        // Look again after a message or a short while rather than spinning.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
-    }
-}
+// ZerODAClass is asked first without a wait, then again, with a wait, once
+// the spooler has gone.
+const CompanionRequest kCompanionRequests[] = {
+    {"ZerODAClass", kPackageCloseMessage, kPackageCloseWParam, 1, false, false},
+    {"SpoolerClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+    {"ZerODAClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+    {"PanelClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
+};
 
 }  // namespace
 
-void CloseCompanionPrograms() {
-    RequestClose("ZerODAClass", 1);
-    if (RequestClose("SpoolerClass", 0)) WaitForClassGone("SpoolerClass");
-    if (RequestClose("ZerODAClass", 0)) WaitForClassGone("ZerODAClass");
-    if (RequestClose("PanelClass", 0)) WaitForClassGone("PanelClass");
+// The one place where the installer asks the user about a companion program
+// that has not closed: Retry asks it again, Cancel leaves Setup.
+CompanionChoice AskAboutRunningCompanion(const char* title) {
+    int answer = ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_COMPANION_RUNNING, g_setup.warningCaption,
+                             kStyleRetryQuestion, title);
+    RefreshMain();
+    return answer == IDRETRY ? kCompanionRetry : kCompanionCancel;
+}
+
+bool CloseCompanionPrograms() {
+    for (const CompanionRequest& request : kCompanionRequests) {
+        if (!CloseCompanion(request, AskAboutRunningCompanion)) return false;
+    }
+    return true;
 }
 
 void RunInstallation(HWND hwnd) {
@@ -200,7 +205,12 @@ void RunInstallation(HWND hwnd) {
         EndInstallation();
         return;
     }
-    CloseCompanionPrograms();
+    if (!CloseCompanionPrograms()) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return;
+    }
     RemovePreviousPrinter();
 
     SetStatusTextId(IDS_CHECK_WINDOWS);

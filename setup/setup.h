@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "companion.h"
+
 struct SetupState {
     HINSTANCE hInstance;
     HWND hMainWnd;
@@ -45,10 +47,16 @@ constexpr UINT kStyleNotice = 0x1040;       // MB_ICONINFORMATION | MB_SYSTEMMOD
 constexpr UINT kStyleFinalNotice = 0x3040;  // ... | MB_TASKMODAL
 constexpr UINT kStylePlainNotice = 0x0040;  // MB_ICONINFORMATION
 constexpr UINT kStyleQuestion = 0x1024;     // MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL
+constexpr UINT kStyleRetryQuestion = 0x1035;  // MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SYSTEMMODAL
 
 // --- shell (setup/main.cpp, setup/sequence.cpp) ---
 void RunInstallation(HWND hwnd);
-void CloseCompanionPrograms();
+// Asks the companion programs to close; false when the user chose to leave
+// Setup because one of them did not.
+bool CloseCompanionPrograms();
+// The question shown when a companion program has not closed within its
+// bound: Retry or Cancel.
+CompanionChoice AskAboutRunningCompanion(const char* title);
 void SetStatusText(const char* text);       // status label 999
 void SetStatusTextId(UINT id);              // status label from the string table
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "companion.h"
 #include "messages.h"
 
 #include "lzcopy.h"
@@ -46,6 +47,7 @@ constexpr const char kProductWord[] = "Vireo";
 // Message-box styles of the uninstaller.
 constexpr UINT kStyleNotice = 0x1040;    // MB_ICONINFORMATION | MB_SYSTEMMODAL
 constexpr UINT kStyleQuestion = 0x0024;  // MB_YESNO | MB_ICONQUESTION
+constexpr UINT kStyleRetryQuestion = 0x1035;  // MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SYSTEMMODAL
 
 // Group of Program Manager and uninstall key that the installer created.
 constexpr const char kUninstallKeyPath[] =
@@ -60,7 +62,12 @@ void LoadTextId(UINT id, char* buffer, int size);
 
 // --- sequence (uninstall/sequence.cpp) ---
 int RunUninstall();
-void CloseCompanionPrograms();
+// Asks the companion programs to close; false when the user chose to stop
+// the removal because one of them did not.
+bool CloseCompanionPrograms();
+// The question shown when a companion program has not closed within its
+// bound; passed over in the unattended removal.
+CompanionChoice AskAboutRunningCompanion(const char* title);
 
 // --- files and directories (uninstall/files.cpp) ---
 // Deletes the script's files except the settings file, the setup script and
@@ -72,6 +79,26 @@ void ClearDirectory(const char* dir);
 // needs them, the settings file first: without it the package counts as
 // removed.
 void RemoveKeptFiles();
+
+// --- files left to the next start of Windows (uninstall/restart_removal.cpp) ---
+// Deletes a file of the package, its read-only attribute cleared first. A
+// file that still cannot be deleted is scheduled for deletion at the next
+// start of Windows, and the package directories that hold it are noted.
+void DeletePackageFile(const char* path);
+// Schedules a file, or a directory that will be empty by then, for deletion
+// at the next start of Windows; false when the system took no note of it.
+bool ScheduleRemovalAtRestart(const char* path);
+// Schedules the noted directories that still exist, deepest first; called
+// once the removal has removed what it could.
+void ScheduleLeftDirectories();
+// Files scheduled so far, and files that could be neither deleted nor
+// scheduled.
+int FilesLeftForRestart();
+int FilesThatStay();
+// MoveFileExA, looked up at run time (Windows 95 has it, but it does nothing
+// there); null where the system has none.
+typedef BOOL(WINAPI* MoveFileExFn)(LPCSTR, LPCSTR, DWORD);
+MoveFileExFn SystemMoveFileEx();
 
 // --- marks of a removal (uninstall/removal_marks.cpp) ---
 // A removal's progress, in the package's settings file; 0 when not marked.

@@ -124,7 +124,7 @@ int RemovePackageFiles(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
         SetBar(dlg, kPercentSetPosition, i);
         PumpMessages();
-        DeleteFileA(path);
+        DeletePackageFile(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);
@@ -146,7 +146,7 @@ int RemovePackageFiles(HWND dlg) {
     }
 
     char queue[MAX_PATH];
-    if (InstallDirWithBackslash(queue, sizeof queue) && AppendText(queue, "spooler.que")) DeleteFileA(queue);
+    if (InstallDirWithBackslash(queue, sizeof queue) && AppendText(queue, "spooler.que")) DeletePackageFile(queue);
     return 1;
 }
 
@@ -212,7 +212,7 @@ void RemoveKeptFiles() {
         // them out later: the settings file is written out first, so that no
         // later flush brings the deleted file back.
         if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-        DeleteFileA(path);
+        DeletePackageFile(path);
         g_kept.path[k][0] = '\0';
     }
 }

@@ -65,15 +65,90 @@ HGLOBAL ReadWholeFile(const char* path, char** text, long* length) {
     return block;
 }
 
-// Replaces the contents of path with length bytes of data; true only when
-// the file opened, every byte was written and the file closed.
-bool WriteWholeFile(const char* path, const char* data, long length) {
+// Writes length bytes of data to a new file at path and makes sure they are
+// on the disk; true only when every byte was written and the file closed.
+bool WriteNewFile(const char* path, const char* data, long length) {
     OFSTRUCT of{};
     HFILE file = OpenFile(path, &of, OF_CREATE | OF_WRITE);
     if (file == HFILE_ERROR) return false;
     long written = _hwrite(file, data, length);
+    // A Win32 HFILE is the file's handle.
+    bool flushed = FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file))) != FALSE;
     bool closed = _lclose(file) != HFILE_ERROR;
-    return written == length && closed;
+    return written == length && flushed && closed;
+}
+
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Deletes a file of this step whatever its attributes.
+void DeleteStepFile(const char* path) {
+    if (!Exists(path)) return;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+}
+
+// The names SYSTEM.INI passes through while it is replaced: the new text is
+// written to `fresh`; where the system cannot replace a file in one step,
+// the old file is first renamed to `old`.
+struct SystemIniNames {
+    char ini[MAX_PATH + 16];
+    char fresh[MAX_PATH + 16];
+    char old[MAX_PATH + 16];
+};
+
+// Completes or undoes a replacement that a previous run left unfinished, so
+// that SYSTEM.INI is whole under its name and the other two names are free.
+// The new file is renamed into place only once it is whole on the disk, and
+// the old file is made only after that: without SYSTEM.INI, a new file
+// beside the old one is whole, and the old one alone is the last whole copy.
+bool CompleteSystemIniReplacement(const SystemIniNames& names) {
+    if (!Exists(names.ini) && Exists(names.old)) {
+        const char* whole = Exists(names.fresh) ? names.fresh : names.old;
+        if (!MoveFileA(whole, names.ini)) return false;
+    }
+    if (!Exists(names.ini)) return false;
+    DeleteStepFile(names.fresh);
+    DeleteStepFile(names.old);
+    return true;
+}
+
+// Puts names.fresh in the place of names.ini, keeping the old file's
+// attributes. NT replaces it in one step; Windows 95, whose MoveFileEx does
+// nothing, in two renames, between which the old file lies under names.old.
+bool ReplaceSystemIni(const SystemIniNames& names) {
+    const DWORD attributes = GetFileAttributesA(names.ini);
+    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES
+                           ? FILE_ATTRIBUTE_NORMAL
+                           : attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                           FILE_ATTRIBUTE_ARCHIVE);
+    // The new file takes the old one's attributes before it takes its place;
+    // a read-only file cannot be replaced, so the old one loses its own.
+    SetFileAttributesA(names.fresh, kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesA(names.ini, attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    MoveFileExFn moveFileEx = SystemMoveFileEx();
+    bool inOneStep = false;
+    if (moveFileEx) {
+        const bool moved =
+            moveFileEx(names.fresh, names.ini, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        const DWORD error = GetLastError();
+        if (moved && !Exists(names.fresh)) return true;
+        inOneStep = !moved && error != ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    if (!inOneStep) {
+        if (MoveFileA(names.ini, names.old)) {
+            if (MoveFileA(names.fresh, names.ini)) {
+                DeleteStepFile(names.old);
+                return true;
+            }
+            MoveFileA(names.old, names.ini);
+        }
+    }
+    // Not replaced: SYSTEM.INI stays as it was.
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(names.ini, attributes);
+    DeleteStepFile(names.fresh);
+    return false;
 }
 
 void FreeBlock(HGLOBAL block) {
@@ -95,62 +170,57 @@ int RemoveIniBackups() {
 int RestoreSystemIni() {
     char windowsDir[MAX_PATH];
     WindowsDirWithBackslash(windowsDir, sizeof windowsDir);
-    char temp[MAX_PATH];
-    if (!GetTempFileNameA(windowsDir, "TLD", 0, temp)) return 0;
-    char systemIni[MAX_PATH + 16];
+    SystemIniNames names;
     char systemBackup[MAX_PATH + 16];
-    FormatText(systemIni, sizeof systemIni, "%sSYSTEM.INI", windowsDir);
+    FormatText(names.ini, sizeof names.ini, "%sSYSTEM.INI", windowsDir);
+    FormatText(names.fresh, sizeof names.fresh, "%sTLSYSINI.NEW", windowsDir);
+    FormatText(names.old, sizeof names.old, "%sTLSYSINI.OLD", windowsDir);
     FormatText(systemBackup, sizeof systemBackup, "%sSYSTEM.000", windowsDir);
+    if (!CompleteSystemIniReplacement(names)) return 0;
 
     // Windows 95 may still hold changes to SYSTEM.INI in its profile cache:
     // flushed first, they are in the copies, and no later write-out of the
     // cache undoes the rewrite. The flush call always reports FALSE.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, systemIni);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, names.ini);
     // SYSTEM.000 keeps SYSTEM.INI as it was before the removal changed it,
     // also when a second run completes the removal.
     if (!RemovalMark(kMarkSystemIniSaved)) {
-        LzCopyFile(systemIni, systemBackup);
+        LzCopyFile(names.ini, systemBackup);
         SetRemovalMark(kMarkSystemIniSaved, 1);
-    }
-    if (!LzCopyFile(systemIni, temp)) {
-        DeleteFileA(temp);
-        return 0;
     }
 
     // The whole text is rewritten in memory, so that lines of any length are
-    // judged whole, and SYSTEM.INI is replaced only once the new text exists.
+    // judged whole. SYSTEM.INI is never rewritten in place: Windows 95 does
+    // not start without it, so the new text goes to a file of its own that
+    // then takes SYSTEM.INI's place, and a text that needs no change is not
+    // written at all.
     char* in = nullptr;
     long inLength = 0;
-    HGLOBAL inBlock = ReadWholeFile(temp, &in, &inLength);
-    if (!inBlock) {
-        DeleteFileA(temp);
-        return 0;
-    }
+    HGLOBAL inBlock = ReadWholeFile(names.ini, &in, &inLength);
+    if (!inBlock) return 0;
     std::size_t capacity = SystemIniRewriteCapacity(static_cast<std::size_t>(inLength));
     HGLOBAL outBlock = GlobalAlloc(GMEM_MOVEABLE, capacity + 1);
     char* out = outBlock ? static_cast<char*>(GlobalLock(outBlock)) : nullptr;
     if (!out) {
         if (outBlock) GlobalFree(outBlock);
         FreeBlock(inBlock);
-        DeleteFileA(temp);
         return 0;
     }
     std::size_t outLength = RewriteSystemIniText(in, static_cast<std::size_t>(inLength), out, capacity);
     int result = 0;
-    bool keepTemp = false;
     if (outLength != kRewriteTooSmall) {
-        if (WriteWholeFile(systemIni, out, static_cast<long>(outLength))) {
+        bool same = outLength == static_cast<std::size_t>(inLength);
+        for (std::size_t i = 0; same && i < outLength; ++i) same = out[i] == in[i];
+        if (same) {
+            result = 1;
+        } else if (WriteNewFile(names.fresh, out, static_cast<long>(outLength)) && ReplaceSystemIni(names)) {
             result = 1;
         } else {
-            // A failed or short write may have left SYSTEM.INI cut short: it
-            // gets the bytes of the temporary copy back. Should even that
-            // fail, the copy stays in the Windows directory.
-            keepTemp = !WriteWholeFile(systemIni, in, inLength);
+            DeleteStepFile(names.fresh);
         }
     }
     FreeBlock(outBlock);
     FreeBlock(inBlock);
-    if (!keepTemp) DeleteFileA(temp);
     return result;
 }
 

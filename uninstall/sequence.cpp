@@ -3,6 +3,7 @@
 // program.
 #include <windows.h>
 
+#include "companion.h"
 #include "dde_client.h"
 #include "desetup.h"
 #include "desetup_core.h"
@@ -20,16 +21,7 @@ namespace {
 constexpr UINT kPackageCloseMessage = 0x221F;
 constexpr WPARAM kPackageCloseWParam = 0x1E1F;
 
-struct CloseRow {
-    const char* windowClass;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool post;  // posted rather than sent
-    bool wait;  // wait until no window of the class is left
-};
-
-const CloseRow kCloseRows[] = {
+const CompanionRequest kCloseRequests[] = {
     {"TLTPClass", WM_CLOSE, 0, 0, false, true},
     {"ZerODAClass", kPackageCloseMessage, kPackageCloseWParam, 1, false, false},
     {"SpoolerClass", kPackageCloseMessage, kPackageCloseWParam, 0, false, true},
@@ -83,25 +75,21 @@ void SetStatusLineId(UINT id) {
     SetStatusLine(text);
 }
 
-void CloseCompanionPrograms() {
-    for (const CloseRow& row : kCloseRows) {
-        HWND window = FindWindowA(row.windowClass, nullptr);
-        if (window) {
-            if (row.post) {
-                PostMessageA(window, row.message, row.wParam, row.lParam);
-            } else {
-                SendMessageA(window, row.message, row.wParam, row.lParam);
-            }
-        }
-        if (!row.wait) continue;
-        // No time limit: the package's own programs hold files that are about
-        // to be removed. The screen stays responsive meanwhile, and the
-        // thread sleeps between looks unless a message arrives.
-        while (FindWindowA(row.windowClass, nullptr)) {
-            PumpMessages();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, kWakeOnAnyMessage);
-        }
+// The one place where the uninstaller asks the user about a companion
+// program that has not closed. The unattended removal shows nothing and
+// passes over it: what it still holds is deleted when Windows next starts.
+CompanionChoice AskAboutRunningCompanion(const char* title) {
+    if (g_desetup.silentMode) return kCompanionPassOver;
+    int answer = ShowMessage(g_desetup.hInstance, g_desetup.hMainWnd, IDS_COMPANION_RUNNING,
+                             g_desetup.warningCaption, kStyleRetryQuestion, title);
+    return answer == IDRETRY ? kCompanionRetry : kCompanionCancel;
+}
+
+bool CloseCompanionPrograms() {
+    for (const CompanionRequest& request : kCloseRequests) {
+        if (!CloseCompanion(request, AskAboutRunningCompanion)) return false;
     }
+    return true;
 }
 
 int RunUninstall() {
@@ -121,7 +109,10 @@ int RunUninstall() {
     // 2, 3. The package's programs are closed.
     UpdateWindow(hwndMain);
     SetStatusLine("");
-    CloseCompanionPrograms();
+    if (!CloseCompanionPrograms()) {
+        ShowMessage(instance, hwndMain, IDS_NOT_REMOVED, g_desetup.warningCaption, kStyleNotice, kProductWord);
+        return Finish(nullptr, 0);
+    }
 
     // 4. Where the script's system files lie.
     g_desetup.systemFilesInWindowsDir = SystemFilesBelongInWindowsDir(g_desetup.windowsDir, g_desetup.systemDir);
@@ -223,11 +214,19 @@ int RunUninstall() {
     char drive[3] = {letter, ':', '\0'};
     if (letter >= 'A' && letter <= 'Z') SetCurrentDirectoryA(drive);
     RemoveDirectoryA(g_desetup.installDir);
+    ScheduleLeftDirectories();
 
-    // 19, 20. Closing text.
+    // 19, 20. Closing text: plain success only when no file of the package
+    // stays.
     char format[1024];
     char closing[1100];
-    LoadTextId(IDS_REMOVED, format, 512);
+    UINT closingId = IDS_REMOVED;
+    if (FilesThatStay() > 0) {
+        closingId = IDS_REMOVED_WITH_LEFTOVERS;
+    } else if (FilesLeftForRestart() > 0) {
+        closingId = IDS_REMOVED_AT_RESTART;
+    }
+    LoadTextId(closingId, format, 512);
     char uninstaller[MAX_PATH];
     JoinInstallPath(uninstaller, sizeof uninstaller, "TLDELET.EXE");
     if (FileOpens(uninstaller)) {

@@ -396,8 +396,10 @@ TEST_F(Installer, ExitSetupEndsWithExitCodeZero) {
 TEST_F(Installer, InstallerWaitsForALateClosingCompanion) {
     // ZerODAClass is asked first without a wait (lParam 1), then again after
     // SpoolerClass has gone (lParam 0); this one closes, late, only on the
-    // second request, so the installer must wait for it too.
+    // second request, so the installer must wait for it too. Two copies of
+    // the spooler run: each is asked.
     Robot* spooler = StartCompanion("SpoolerClass", "--delay 1000");
+    Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 1000");
     Robot* zeroda = StartCompanion("ZerODAClass", "--only-lparam 0 --delay 1000");
     Prepare();
     StartInstaller();
@@ -409,12 +411,27 @@ TEST_F(Installer, InstallerWaitsForALateClosingCompanion) {
     DWORD code = 0;
     ASSERT_TRUE(spooler->WaitExit(kBound, &code));
     EXPECT_EQ(code, 1100u) << "one request with lParam 0";
+    ASSERT_TRUE(secondSpooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "the second copy got one request with lParam 0";
     ASSERT_TRUE(zeroda->WaitExit(kBound, &code));
     EXPECT_EQ(code, 1210u) << "two requests: lParam 1, then lParam 0";
 }
 
-TEST_F(Installer, NeverClosingCompanionKeepsTheInstallerWaitingAndResponsive) {
-    StartCompanion("PanelClass", "--never");
+// The question about a companion program that has not closed: it names the
+// program's window title and offers Retry and Cancel.
+void ExpectCompanionQuestion(const SeenDialog& seen, const char* title) {
+    EXPECT_EQ(seen.text, std::string("The program \"") + title +
+                             "\" has not closed.\nClose it, then choose Retry, or choose Cancel to leave Setup.")
+        << seen.Describe();
+    ASSERT_EQ(seen.buttons.size(), 2u) << seen.Describe();
+    EXPECT_EQ(seen.buttons[0], "&Retry");
+    EXPECT_EQ(seen.buttons[1], "Cancel");
+    EXPECT_EQ(seen.icon, robot::Icon::Warning) << seen.Describe();
+    EXPECT_TRUE(seen.topmost) << seen.Describe();
+}
+
+TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsClosed) {
+    Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
     StartInstaller();
     PressFirstKey();
@@ -425,7 +442,40 @@ TEST_F(Installer, NeverClosingCompanionKeepsTheInstallerWaitingAndResponsive) {
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
         << "the installer's window does not answer while it waits";
+    // After the bound the user is asked.
+    SeenDialog seen;
+    HWND box = nullptr;
+    ASSERT_TRUE(robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box)) << robot_.TranscriptText();
+    ExpectCompanionQuestion(seen, "PanelClass");
     EXPECT_NE(FindWindowA("PanelClass", nullptr), nullptr);
+    // The user closes the program, then chooses Retry: the installation goes on.
+    panel->Kill();
+    ASSERT_TRUE(robot_.Click(box, IDRETRY));
+    EXPECT_NE(WaitPortDialog(), nullptr) << robot_.TranscriptText();
+}
+
+// A companion program whose thread no longer reads its messages does not
+// freeze the installer: the user is asked, and Cancel leaves Setup.
+// The hung program is ended as soon as the question has been read: Wine lets
+// a message sent to a thread that hangs inside another one wait for good,
+// and the robot reads the texts of every window it looks at.
+TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
+    Robot* hung = StartCompanion("SpoolerClass", "--hang");
+    Prepare();
+    StartInstaller();
+    PressFirstKey();
+    SeenDialog seen;
+    HWND box = nullptr;
+    ::testing::AssertionResult asked = robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
+    hung->Kill();
+    ASSERT_TRUE(asked) << robot_.TranscriptText();
+    ExpectCompanionQuestion(seen, "SpoolerClass");
+    ASSERT_TRUE(robot_.Click(box, IDCANCEL));
+    ExpectNotice(kWarningCaption, kNotInstalled);
+    ExpectEndsWithCodeZero();
+    for (const SeenDialog& shown : robot_.Transcript()) {
+        EXPECT_NE(shown.caption, kMainTitle) << "the sequence went on: " << shown.Describe();
+    }
 }
 
 // Wine's ExitWindowsEx ends the session through wineboot: every process with

@@ -8,13 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "desetup_core.h"
 #include "under_test.h"
 #include "installer_driver.h"
 #include "robot.h"
+#include "../machine/pending_deletions.h"
 
 namespace {
 
@@ -31,6 +34,10 @@ const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
 const char kClosingText[] =
     "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me.Veuillez supprimer le fichier \"TLDELET.EXE\" du "
     "r\xe9pertoire d'installation.";
+// The closing text when files held open are left to the next start.
+const char kClosingTextAtRestart[] =
+    "Vireo a \xe9t\xe9 supprim\xe9 de votre syst\xe8me. Certains fichiers encore utilis\xe9s seront supprim\xe9s au "
+    "prochain d\xe9marrage de Windows. Veuillez supprimer le fichier \"TLDELET.EXE\" du r\xe9pertoire d'installation.";
 const char kGroupWarning[] = "Impossible de supprimer le groupe Vireo du Gestionnaire de programmes.";
 // The progress dialog's first status line in each phase.
 constexpr int kPhaseLine = 103;
@@ -167,12 +174,15 @@ protected:
 
     // What the removal promises, item by item. `systemFiles`: where the
     // script's SYSTEM records lie; by default where the machine puts them.
-    void ExpectRemoved(std::string systemFiles = "") {
+    // `held`: files of the installation directory that another program
+    // holds open, which stay until Windows next starts.
+    void ExpectRemoved(std::string systemFiles = "", const std::set<std::string>& held = {}) {
         for (const char* name : {"PELORASD.EXE", "VIREO.EXE", "PLSPOOL.EXE", "PLTEST.EXE", "PLPANEL.EXE",
                                  "ZEROZ32.DLL", "ZEROZ321.DLL", "TLSETUP.INF", "README.TXT", "VIREO.INI",
                                  "PLPANEL.INI", "FONTS.TXT", "BITMAPS\\LOGO.BMP", "BITMAPS\\PAPER.BMP",
                                  "DRIVER\\PELORA.INF", "DRIVER\\PS\\VELMPS.WPD", "DRIVER\\PS\\VELMPS.PPD",
                                  "spooler.que"}) {
+            if (held.count(name)) continue;
             EXPECT_FALSE(Exists(Install(name))) << name << " is still installed";
         }
         EXPECT_TRUE(Exists(Install("TLDELET.EXE"))) << "the running uninstaller stays";
@@ -241,9 +251,45 @@ protected:
         ASSERT_TRUE(r.WaitExit(kBound));
     }
 
+    // Starts a program that stands in for a companion program of the
+    // package and owns a window of `className`.
+    Robot* StartCompanion(const std::string& className, const std::string& options) {
+        companions_.emplace_back(new Robot);
+        Robot* companion = companions_.back().get();
+        EXPECT_TRUE(companion->Start(robot::BinDir() + "companion_fixture.exe", className + " " + options));
+        EXPECT_TRUE(companion->WaitWindow(WindowQuery::Class(className), kBound));
+        return companion;
+    }
+
+    // Waits for the question about a companion program that has not closed
+    // and checks that it names the program and offers Retry and Cancel. The
+    // hung program is ended as soon as the question has come: Wine lets a
+    // message sent to a thread that hangs inside another one wait for good,
+    // and the robot reads the texts of the windows it looks at.
+    HWND WaitCompanionQuestion(Robot& r, const char* title, Robot* hung) {
+        SeenDialog seen;
+        HWND box = nullptr;
+        ::testing::AssertionResult asked = r.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
+        hung->Kill();
+        EXPECT_TRUE(asked) << r.TranscriptText();
+        EXPECT_EQ(seen.text, std::string("Le programme \"") + title +
+                                 "\" ne s'est pas ferm\xe9.\nFermez-le, puis choisissez R\xe9" "essayer, ou choisissez "
+                                 "Annuler pour arr\xeater la d\xe9sinstallation.")
+            << seen.Describe();
+        EXPECT_EQ(seen.buttons.size(), 2u) << seen.Describe();
+        EXPECT_EQ(seen.icon, robot::Icon::Warning) << seen.Describe();
+        return box;
+    }
+
+    void TearDown() override {
+        companions_.clear();
+        pending::TakeDeletions();
+    }
+
     IniState before_;
     std::string installedSystemIni_;
     e2e::InstallRun install_;
+    std::vector<std::unique_ptr<Robot>> companions_;
 };
 
 // Files and a directory outside the package's places, and records of the
@@ -289,6 +335,9 @@ std::vector<std::string> OutsideFiles() {
 
 }  // namespace
 
+// A package program that hangs brings a question within its bound; the
+// user ends it and chooses Retry. A file held open by a viewer stays, is
+// left to the next start of Windows, and the closing message says so.
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
     // The destination dialog refuses the Windows directory and a directory
@@ -309,6 +358,11 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     // An edited script: its records outside the package are passed over and
     // the removal still completes.
     ASSERT_TRUE(EditInstalledScript());
+    pending::TakeDeletions();
+    Robot* hung = StartCompanion("TLTPClass", "--hang");
+    HANDLE viewer = CreateFileA(Install("README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -318,7 +372,12 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     const std::string opening = "D\xe9sirez-vous supprimer Vireo de votre syst\xe8me ?";
     EXPECT_EQ(question.text.substr(0, opening.size()), opening) << question.Describe();
     EXPECT_EQ(question.icon, robot::Icon::Question);
-    ASSERT_TRUE(r.Click(box, IDYES));
+    ASSERT_TRUE(Answer(r, box, IDYES));
+    // The user ends the hung program once asked.
+    box = WaitCompanionQuestion(r, "TLTPClass", hung);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(Exists(Install("VIREO.EXE"))) << "files were removed before the program closed";
+    ASSERT_TRUE(Answer(r, box, IDRETRY));
     SeenDialog closing;
     ASSERT_TRUE(r.WaitMessageBox(kTitle, 300000, &closing, &box)) << r.TranscriptText();
     EXPECT_EQ(closing.text,
@@ -328,11 +387,18 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ExpectRemoved();  // the work is done before the closing message
     for (const std::string& path : OutsideFiles()) EXPECT_TRUE(Exists(path)) << path << " removed";
     EXPECT_TRUE(Exists("C:\\OUTSIDE\\EMPTY")) << "an empty directory outside the package was removed";
+    EXPECT_EQ(closing.text, kClosingTextAtRestart) << closing.Describe();
+    ExpectRemoved("", {"README.TXT"});  // the work is done before the closing message
+    EXPECT_TRUE(Exists(Install("README.TXT")));
+    CloseHandle(viewer);
+    EXPECT_EQ(pending::Joined(pending::TakeDeletions()),
+              pending::Joined({Install("README.TXT"), kInstallDir}))
+        << "the held file, then the directory it keeps, are deleted at the next start";
     ASSERT_TRUE(r.Click(box, IDOK));
     ASSERT_TRUE(r.WaitExit(kBound));
     int boxes = 0;
     for (const SeenDialog& seen : r.Transcript()) boxes += seen.messageBox ? 1 : 0;
-    EXPECT_EQ(boxes, 2) << "only the confirmation and the closing message:\n" << r.TranscriptText();
+    EXPECT_EQ(boxes, 3) << "the confirmation, the question and the closing message:\n" << r.TranscriptText();
 }
 
 TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently) {
@@ -348,6 +414,11 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
     InstallAndCheck();
     if (HasFatalFailure()) return;
 
+    // Unattended, a hung package program is passed over after its bound, and
+    // both copies of a program that runs twice are asked to close.
+    StartCompanion("PanelClass", "--hang");
+    Robot* spooler = StartCompanion("SpoolerClass", "--delay 500");
+    Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 500");
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
@@ -355,12 +426,36 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
         EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
     }
     ExpectRemoved();
+    DWORD code = 0;
+    ASSERT_TRUE(spooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "one request with lParam 0";
+    ASSERT_TRUE(secondSpooler->WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1100u) << "the second copy got one request with lParam 0";
 }
 
 TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
     InstallAndCheck();
     if (HasFatalFailure()) return;
     IniState installed = ReadIniState();
+
+    // Cancel to the question about a package program that does not close
+    // stops the removal before it has changed anything.
+    {
+        Robot* hung = StartCompanion("ZerODAClass", "--hang");
+        Robot cancelled;
+        ASSERT_TRUE(cancelled.Start(Install("TLDELET.EXE"), "", kInstallDir));
+        HWND box = nullptr;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, nullptr, &box));
+        ASSERT_TRUE(Answer(cancelled, box, IDYES));
+        box = WaitCompanionQuestion(cancelled, "ZerODAClass", hung);
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(Answer(cancelled, box, IDCANCEL));
+        SeenDialog refusal;
+        ASSERT_TRUE(cancelled.WaitMessageBox(kWarningCaption, kBound, &refusal, &box));
+        EXPECT_EQ(refusal.text, "Suppression de Vireo impossible.");
+        ASSERT_TRUE(cancelled.Click(box, IDOK));
+        ASSERT_TRUE(cancelled.WaitExit(kBound));
+    }
 
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "", kInstallDir));
@@ -445,6 +540,47 @@ TEST_F(RoundTrip, RemovalEndedAfterItsFileRemovalIsCompletedByASecondRun) {
     int boxes = 0;
     for (const SeenDialog& d : again.Transcript()) boxes += d.messageBox ? 1 : 0;
     EXPECT_EQ(boxes, 1) << again.TranscriptText();
+    ExpectRemoved();
+}
+
+// A removal cut short, as by a power cut, between the two renames with which
+// Windows 95 replaces SYSTEM.INI (the test variant tldesetup_cut.exe ends
+// itself there) leaves no SYSTEM.INI under its name, but the whole old and
+// new files under names the next run knows. The next run puts the new one
+// in place and ends with the bytes of one uninterrupted removal.
+TEST_F(RoundTrip, RemovalEndedBetweenTheStepsOfTheSystemIniReplacementIsCompletedByASecondRun) {
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+    const std::string ini = WindowsDir() + "\\SYSTEM.INI";
+    // What one uninterrupted removal makes of the installed SYSTEM.INI.
+    std::string expected(SystemIniRewriteCapacity(installedSystemIni_.size()), '\0');
+    const std::size_t length =
+        RewriteSystemIniText(installedSystemIni_.data(), installedSystemIni_.size(), &expected[0], expected.size());
+    ASSERT_NE(length, kRewriteTooSmall);
+    expected.resize(length);
+    ASSERT_EQ(expected.find("PeloraLPT"), std::string::npos) << expected;
+
+    const std::string offer = robot::OfferVariant();
+    const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tldesetup_cut.exe";
+    Robot cut;
+    ASSERT_TRUE(cut.Start(variant, "External", kInstallDir));
+    DWORD code = 0;
+    ASSERT_TRUE(cut.WaitExit(300000, &code)) << cut.TranscriptText();
+    EXPECT_EQ(code, 3u) << "the variant was not cut short where it should be";
+    EXPECT_FALSE(Exists(ini)) << "the cut came between the two renames";
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.OLD") == installedSystemIni_);
+    EXPECT_TRUE(ReadFileBytes(WindowsDir() + "\\TLSYSINI.NEW") == expected);
+    ExpectResumable();
+
+    Robot again;
+    ASSERT_TRUE(again.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(again.WaitExit(300000)) << again.TranscriptText();
+    for (const SeenDialog& seen : again.Transcript()) {
+        EXPECT_FALSE(seen.messageBox) << "box shown in silent mode: " << seen.Describe();
+    }
+    EXPECT_TRUE(ReadFileBytes(ini) == expected) << "SYSTEM.INI:\n" << ReadFileBytes(ini) << "\nexpected:\n" << expected;
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.OLD"));
+    EXPECT_FALSE(Exists(WindowsDir() + "\\TLSYSINI.NEW"));
     ExpectRemoved();
 }
 

@@ -758,6 +758,32 @@ TEST_F(Shell, WithoutCompanionProgramsNothingIsSentOrAwaited) {
     EXPECT_LT(GetTickCount() - start, 1000u);
 }
 
+// Every window of the class is asked; one that stays is given up after the
+// bound, with its title for the question, and the waits end at their bounds.
+TEST_F(Shell, EveryWindowOfAClassIsAskedAndTheWaitsEndAtTheirBounds) {
+    g_requests.clear();
+    ASSERT_TRUE(MakeCompanion("SpoolerClass"));
+    ASSERT_TRUE(MakeCompanion("SpoolerClass"));
+    const CompanionRequest close = {"SpoolerClass", 0x221F, 0x1E1F, 0, false, true};
+    char title[64] = "?";
+    EXPECT_TRUE(RequestCompanionClose(close, 5000, title, sizeof title));
+    EXPECT_EQ(g_requests, (std::vector<std::string>{"SpoolerClass:7711:0", "SpoolerClass:7711:0"}));
+    EXPECT_STREQ(title, "");
+    EXPECT_FALSE(FindWindowA("SpoolerClass", nullptr));
+
+    // lParam 1 leaves the window open.
+    HWND stays = MakeCompanion("PanelClass");
+    ASSERT_TRUE(stays);
+    const CompanionRequest keep = {"PanelClass", 0x221F, 0x1E1F, 1, false, true};
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(RequestCompanionClose(keep, 300, title, sizeof title));
+    EXPECT_STREQ(title, "PanelClass");
+    EXPECT_FALSE(WaitWhileWindowOfClass("PanelClass", 300));
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    DestroyWindow(stays);
+    EXPECT_TRUE(WaitWhileWindowOfClass("PanelClass", 300));
+}
+
 TEST_F(Shell, PreloadResourcesFindsTheTemplatesAndTheIcon) {
     PreloadResources();
     for (int id : {900, 901, 904, 909, 911, 913}) {

@@ -6,11 +6,14 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "desetup.h"
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
+#include "../machine/pending_deletions.h"
+#include "../machine/strict_files.h"
 
 namespace {
 
@@ -277,4 +280,79 @@ TEST_F(RemoveFiles, RecordsThatLeadOutOfTheirPlaceArePassedOverAndTheRemovalGoes
     EXPECT_FALSE(FileExists(Install("USER\\NOTE.TXT")));
     EXPECT_FALSE(DirExists(Install("USER")));
     RemoveTree("C:\\OUTSIDE");
+}
+
+namespace {
+
+// A file held open by another program without delete sharing, as a viewer
+// or a program that did not close holds it.
+struct HeldOpen {
+    HANDLE handle;
+    explicit HeldOpen(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldOpen() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+}  // namespace
+
+TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
+    ASSERT_TRUE(SetFileAttributesA(Install("VIREO.EXE").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA(Install("SPOOL\\SPOOL.DAT").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    {
+        strict::StrictFiles strictFiles(false);
+        ASSERT_TRUE(strictFiles.swapped());
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    }
+    EXPECT_FALSE(FileExists(Install("VIREO.EXE")));
+    EXPECT_FALSE(FileExists(Install("SPOOL\\SPOOL.DAT")));
+    EXPECT_EQ(FilesLeftForRestart(), 0);
+}
+
+// NT deletes the files, then the emptied directories, when it next starts.
+TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
+    pending::TakeDeletions();
+    {
+        HeldOpen program(Install("VIREO.EXE"));
+        HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
+        ASSERT_NE(program.handle, INVALID_HANDLE_VALUE);
+        ASSERT_NE(data.handle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+        ScheduleLeftDirectories();
+    }
+    const std::vector<std::string> expected = {Install("VIREO.EXE"), Install("SPOOL\\SPOOL.DAT"), Install("SPOOL"),
+                                               kInstallDir};
+    const std::vector<std::string> listed = pending::TakeDeletions();
+    EXPECT_EQ(pending::Joined(listed), pending::Joined(expected));
+    EXPECT_EQ(FilesLeftForRestart(), 2);
+    EXPECT_EQ(FilesThatStay(), 0);
+}
+
+// Windows 95 deletes what WININIT.INI lists, one "NUL=" line per file or
+// directory, after the lines already there.
+TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
+    const std::string wininit = WindowsDir() + "\\WININIT.INI";
+    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+    {
+        strict::StrictFiles windows95(true);
+        ASSERT_TRUE(windows95.swapped());
+        HeldOpen program(Install("VIREO.EXE"));
+        HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+        ScheduleLeftDirectories();
+    }
+    std::vector<char> section(4096, '\0');
+    GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), wininit.c_str());
+    std::vector<std::string> lines;
+    for (const char* line = section.data(); *line; line += std::strlen(line) + 1) lines.push_back(line);
+    const std::vector<std::string> expected = {"NUL=C:\\OTHER.TMP", "NUL=" + Install("VIREO.EXE"),
+                                               "NUL=" + Install("SPOOL\\SPOOL.DAT"), "NUL=" + Install("SPOOL"),
+                                               std::string("NUL=") + kInstallDir};
+    EXPECT_EQ(pending::Joined(lines), pending::Joined(expected)) << ReadBytes(wininit);
+    EXPECT_EQ(FilesLeftForRestart(), 2);
+    DeleteFileA(wininit.c_str());
+    EXPECT_TRUE(pending::TakeDeletions().empty()) << "Windows 95 has no such list";
 }

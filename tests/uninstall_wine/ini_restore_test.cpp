@@ -10,6 +10,7 @@
 #include "wine_files.h"
 #include "../machine/win95_profile.h"
 #include "../machine/win95_profile_cache.h"
+#include "../machine/strict_files.h"
 
 namespace {
 
@@ -240,4 +241,111 @@ TEST_F(IniRestore, RestoreIniFilesRunsBothRewrites) {
     EXPECT_EQ(ProfileString("windows", "run"), "C:\\WINDOWS\\CLOCK.EXE");
     EXPECT_EQ(ProfileString("PSCRIPT", "External Printers"), "0");
     EXPECT_TRUE(FileExists(Backup("SYSTEM.000")));
+}
+
+namespace {
+
+// SYSTEM.INI with the package's port line, and what the removal makes of it.
+const char kInstalledSystemIni[] = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\nPeloraLPT=1\r\ndevice=*vpicd\r\n";
+const char kRemovedSystemIni[] = "[boot]\r\nshell=Explorer.exe\r\n[386Enh]\r\ndevice=*vpicd\r\n";
+
+// Puts SYSTEM.INI (and the files of an unfinished replacement) in place for
+// one test and gives the machine's own SYSTEM.INI back at its end.
+class SystemIniReplacement : public IniRestore {
+protected:
+    void SetUp() override { saved_ = ReadBytes(ini_); }
+    void TearDown() override {
+        for (const std::string& path : {ini_, fresh_, old_}) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(fresh_.c_str());
+        DeleteFileA(old_.c_str());
+        WriteBytes(ini_, saved_);
+        IniRestore::TearDown();
+    }
+    void MakeReadOnly() { ASSERT_TRUE(SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_READONLY)); }
+    DWORD Attributes() const { return GetFileAttributesA(ini_.c_str()); }
+    void ExpectNoStepFiles() {
+        EXPECT_FALSE(FileExists(fresh_)) << "left behind: " << fresh_;
+        EXPECT_FALSE(FileExists(old_)) << "left behind: " << old_;
+    }
+
+    const std::string ini_ = WindowsDir() + "\\SYSTEM.INI";
+    const std::string fresh_ = WindowsDir() + "\\TLSYSINI.NEW";
+    const std::string old_ = WindowsDir() + "\\TLSYSINI.OLD";
+    std::string saved_;
+};
+
+}  // namespace
+
+// Windows refuses to rewrite a read-only SYSTEM.INI: one that needs no
+// change is not written, and the removal goes on.
+TEST_F(SystemIniReplacement, ReadOnlySystemIniWithoutThePackagesLinesIsLeftAsItIs) {
+    WriteBytes(ini_, kRemovedSystemIni);
+    MakeReadOnly();
+    int result = 0;
+    {
+        strict::StrictFiles strictFiles(false);
+        ASSERT_TRUE(strictFiles.swapped());
+        result = RestoreSystemIni();
+    }
+    EXPECT_EQ(result, 1) << "a SYSTEM.INI with nothing to remove stopped the removal";
+    EXPECT_EQ(ReadBytes(ini_), kRemovedSystemIni);
+    EXPECT_EQ(Attributes() & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    ExpectNoStepFiles();
+}
+
+// One that needs a change is replaced whole and stays read-only, on NT in
+// one step and on Windows 95 in two.
+TEST_F(SystemIniReplacement, ReadOnlySystemIniIsReplacedWholeAndStaysReadOnly) {
+    for (bool windows95 : {false, true}) {
+        SCOPED_TRACE(windows95 ? "MoveFileExA of Windows 95" : "MoveFileExA of NT");
+        DeleteFileA(Backup("PELORASD.INI").c_str());
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(ini_, kInstalledSystemIni);
+        MakeReadOnly();
+        int result = 0;
+        {
+            strict::StrictFiles strictFiles(windows95);
+            ASSERT_TRUE(strictFiles.swapped());
+            result = RestoreSystemIni();
+        }
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(ReadBytes(ini_), kRemovedSystemIni);
+        EXPECT_EQ(Attributes() & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))
+            << "attributes " << Attributes();
+        EXPECT_EQ(ReadBytes(Backup("SYSTEM.000")), kInstalledSystemIni);
+        ExpectNoStepFiles();
+    }
+}
+
+// A removal cut short during the replacement leaves a whole SYSTEM.INI under
+// its name or under one of the replacement's names; the next run ends with
+// the bytes of one uninterrupted run, whichever moment the cut came at.
+TEST_F(SystemIniReplacement, ReplacementCutShortIsCompletedByTheNextRun) {
+    struct Cut {
+        const char* moment;
+        const char* ini;    // nullptr: no SYSTEM.INI
+        const char* fresh;  // nullptr: no new file
+        const char* old;    // nullptr: no old file
+    };
+    const Cut cuts[] = {
+        {"while the new file was written", kInstalledSystemIni, "[boot]\r\nsh", nullptr},
+        {"between the two renames", nullptr, kRemovedSystemIni, kInstalledSystemIni},
+        {"before the old file was deleted", kRemovedSystemIni, nullptr, kInstalledSystemIni},
+    };
+    for (const Cut& cut : cuts) {
+        SCOPED_TRACE(cut.moment);
+        for (const std::string& path : {ini_, fresh_, old_}) DeleteFileA(path.c_str());
+        if (cut.ini) WriteBytes(ini_, cut.ini);
+        if (cut.fresh) WriteBytes(fresh_, cut.fresh);
+        if (cut.old) WriteBytes(old_, cut.old);
+        int result = 0;
+        {
+            strict::StrictFiles strictFiles(true);
+            ASSERT_TRUE(strictFiles.swapped());
+            result = RestoreSystemIni();
+        }
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(ReadBytes(ini_), kRemovedSystemIni);
+        ExpectNoStepFiles();
+    }
 }
