@@ -261,6 +261,19 @@ void RunInstallation(HWND hwnd) {
         return;
     }
 
+    // An edited script could have the installer, which runs with full
+    // rights, write anywhere: a record that leads out of its place stops
+    // the installation before anything of the package is written.
+    char outside[kScriptBufferSize * 2];
+    if (!ScriptStaysInItsPlaces(outside, sizeof outside)) {
+        ShowMessage(g_setup.hInstance, hwnd, IDS_SCRIPT_OUTSIDE, g_setup.errorCaption, kStyleNotice,
+                    g_setup.scriptPath, outside, kVireo);
+        RefreshMain();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
     const char windowsLetter = g_setup.windowsDir[0];
 
     g_setup.hStatusDlg =

@@ -20,6 +20,7 @@ INT_PTR CALLBACK DestDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
 }
 BOOL CreateDestinationTree(HWND) { return TRUE; }
 BOOL CopyPackageFiles(HWND) { return TRUE; }
+bool ScriptStaysInItsPlaces(char*, std::size_t) { return true; }
 BOOL BackupIniFiles() { return TRUE; }
 void ClearPrinterSections() {}
 BOOL RegisterPrinter() { return TRUE; }
