@@ -1,8 +1,10 @@
 // Dialog 900: where the utility goes. Proposes "C:\VIREO", takes any path
 // typed in and stores it fully qualified in destDir.
+#include "full_path.h"
 #include "messages.h"
 #include "prompt_text.h"
 #include "resource.h"
+#include "script_places.h"
 #include "setup.h"
 #include "textutil.h"
 #include "win_export.h"
@@ -54,11 +56,33 @@ void AcceptDestination(HWND dlg) {
         SendMessageA(edit, EM_SETSEL, 0, -1);
         return;
     }
+    if (IsSystemsOwnDirectory(parsed.szPathName)) {
+        ShowMessage(g_setup.hInstance, dlg, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice,
+                    parsed.szPathName);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        return;
+    }
     CopyText(g_setup.destDir, parsed.szPathName);
     EndDialog(dlg, IDOK);
 }
 
 }  // namespace
+
+bool IsSystemsOwnDirectory(const char* path) {
+    char fonts[sizeof g_setup.fontDir];
+    FontDirectoryOf(fonts, sizeof fonts);
+    char full[MAX_PATH], windows[MAX_PATH], system[MAX_PATH], fontsFull[MAX_PATH];
+    // A directory whose full form cannot be had is not one of them: the
+    // tree step refuses what it cannot create.
+    if (!FullLongPath(path, full, sizeof full)) return false;
+    if (FullLongPath(g_setup.windowsDir, windows, sizeof windows) && IsSamePath(full, windows)) return true;
+    if (FullLongPath(g_setup.systemDir, system, sizeof system) &&
+        (IsSamePath(full, system) || IsPathBelow(full, system))) {
+        return true;
+    }
+    return fonts[0] != '\0' && FullLongPath(fonts, fontsFull, sizeof fontsFull) && IsSamePath(full, fontsFull);
+}
 
 TLS_EXPORT INT_PTR CALLBACK DestDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {

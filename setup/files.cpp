@@ -3,9 +3,12 @@
 // running step to stop at its next checkpoint.
 #include "file_install.h"
 #include "file_paths.h"
+#include "font_names.h"
+#include "full_path.h"
 #include "messages.h"
 #include "resource.h"
 #include "script_engine.h"
+#include "script_places.h"
 #include "setup.h"
 #include "textutil.h"
 
@@ -57,16 +60,24 @@ void SetBarPosition(HWND bar, std::uint32_t position) {
 bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled(cancel); }
 
 // Enters the directory, creating it (one level) when it cannot be entered.
-bool EnterOrCreateDirectory(const char* path) {
+// The destination directory itself is created closed to standard users;
+// the directories below it inherit its access list.
+bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     if (SetCurrentDirectoryA(path)) {
         LogLine("Directory %s: exists", path);
         return true;
     }
-    if (!CreateDirectoryA(path, nullptr)) {
+    DirectoryMade made = DirectoryMade::kPlain;
+    if (destination) {
+        made = CreatePackageDirectory(path);
+    } else if (!CreateDirectoryA(path, nullptr)) {
+        made = DirectoryMade::kFailed;
+    }
+    if (made == DirectoryMade::kFailed) {
         LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
         return false;
     }
-    LogLine("Directory %s: created", path);
+    LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
     SetCurrentDirectoryA(path);
     return true;
 }
@@ -78,6 +89,12 @@ unsigned long FileBytes(const char* path) {
     if (find == INVALID_HANDLE_VALUE) return 0;
     FindClose(find);
     return found.nFileSizeLow;
+}
+
+// The places of the copy step, with the fonts folder in `fonts`.
+DestinationPlaces PlacesOf(char* fonts, std::size_t size) {
+    FontDirectoryOf(fonts, size);
+    return {g_setup.destDir, g_setup.windowsDir, g_setup.systemDir, fonts, g_setup.installType};
 }
 
 void ReportDirectoryFailure(const char* path) {
@@ -102,7 +119,13 @@ BOOL CreateDestinationTree(HWND dlg) {
     SetBarRange(controls.bar, n);
     SetLineText(controls.line2, g_setup.destDir);
 
-    if (!EnterOrCreateDirectory(g_setup.destDir)) {
+    // A script whose paths would lead out of the chosen destination is
+    // refused before anything is created, like a destination that cannot
+    // be used.
+    char outside[MAX_PATH];
+    const bool inside = PathsStayInTheirPlaces(outside, sizeof outside);
+    if (!inside) LogLine("The script's path %s lies outside its place", outside);
+    if (!inside || !EnterOrCreateDirectory(g_setup.destDir, true)) {
         ReportDirectoryFailure(g_setup.destDir);
         return FALSE;
     }
@@ -245,6 +268,76 @@ BOOL CopyPackageFiles(HWND dlg) {
     SetBarPosition(controls.bar, i);
     WaitTicks(kFinalWaitMs);
     return stopped ? FALSE : TRUE;
+}
+
+void FontDirectoryOf(char* dir, std::size_t size) {
+    if (!CopyText(dir, size, g_setup.fontDir) || (dir[0] == '\0' && !BuildFontDirectory(dir, size, g_setup.windowsDir))) {
+        if (size > 0) dir[0] = '\0';
+    }
+}
+
+bool ScriptStaysInItsPlaces(char* record, std::size_t size) {
+    const std::uint32_t dirs = TreeDirectoryCount(ScriptQuery(kOpDirCount, 0, nullptr));
+    for (std::uint32_t i = 0; i < dirs; ++i) {
+        char name[kScriptBufferSize];
+        ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), name);
+        if (!IsScriptTextInside(name)) {
+            CopyText(record, size, name);
+            return false;
+        }
+    }
+    const std::uint32_t files = ScriptQuery(kOpFileCount, 0, nullptr);
+    for (std::uint32_t i = 0; i < files; ++i) {
+        const std::uint16_t position = static_cast<std::uint16_t>(i);
+        char destName[kScriptBufferSize], sourceName[kScriptBufferSize], destDirName[kScriptBufferSize];
+        ScriptQuery(kOpFileDestName, position, destName);
+        ScriptQuery(kOpFileSourceName, position, sourceName);
+        ScriptQuery(kOpFileDestDir, position, destDirName);
+        if (!DestinationTextsInside(destDirName, destName, sourceName)) {
+            FormatText(record, size, "%s\\%s", destDirName, destName);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PathsStayInTheirPlaces(char* path, std::size_t size) {
+    char fonts[sizeof g_setup.fontDir];
+    const DestinationPlaces places = PlacesOf(fonts, sizeof fonts);
+    char fullDest[MAX_PATH];
+    if (!FullLongPath(g_setup.destDir, fullDest, sizeof fullDest)) {
+        CopyText(path, size, g_setup.destDir);
+        return false;
+    }
+    const std::uint32_t dirs = TreeDirectoryCount(ScriptQuery(kOpDirCount, 0, nullptr));
+    for (std::uint32_t i = 0; i < dirs; ++i) {
+        char name[kScriptBufferSize];
+        ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), name);
+        char dir[sizeof g_setup.destDir + kScriptBufferSize];
+        JoinPath(dir, g_setup.destDir, name);
+        // The tree's first entry is usually the destination itself (".").
+        char full[MAX_PATH];
+        if (!FullLongPath(dir, full, sizeof full) || !(IsSamePath(full, fullDest) || IsPathBelow(full, fullDest))) {
+            CopyText(path, size, dir);
+            return false;
+        }
+    }
+    const std::uint32_t files = ScriptQuery(kOpFileCount, 0, nullptr);
+    for (std::uint32_t i = 0; i < files; ++i) {
+        const std::uint16_t position = static_cast<std::uint16_t>(i);
+        char destName[kScriptBufferSize], sourceName[kScriptBufferSize], destDirName[kScriptBufferSize];
+        ScriptQuery(kOpFileDestName, position, destName);
+        ScriptQuery(kOpFileSourceName, position, sourceName);
+        ScriptQuery(kOpFileDestDir, position, destDirName);
+        // A path that does not fit is refused later, file by file.
+        char destPath[kCopyPathSize];
+        if (!BuildDestinationPath(destPath, sizeof destPath, places, destDirName, destName, sourceName)) continue;
+        if (!IsFullPathBelow(destPath, DestinationPlace(places, destDirName, sourceName))) {
+            CopyText(path, size, destPath);
+            return false;
+        }
+    }
+    return true;
 }
 
 namespace {

@@ -175,8 +175,10 @@ bool TakeGivenDestination(HWND hwnd, char windowsLetter) {
     const char* wanted = g_options.hasDir ? g_options.dir : "C:\\VIREO";
     OFSTRUCT parsed = {};
     parsed.cBytes = sizeof parsed;
+    // The Windows directory, the system directory and the fonts folder are
+    // refused here as in the destination dialog.
     if (OpenFile(wanted, &parsed, OF_PARSE) == HFILE_ERROR || parsed.szPathName[0] == '\0' ||
-        !CopyText(g_setup.destDir, parsed.szPathName)) {
+        IsSystemsOwnDirectory(parsed.szPathName) || !CopyText(g_setup.destDir, parsed.szPathName)) {
         SetExitCode(kExitDestination);
         ShowMessage(g_setup.hInstance, hwnd, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice, wanted);
         RefreshMain();
@@ -351,6 +353,20 @@ void RunInstallation(HWND hwnd) {
             ShowMessage(g_setup.hInstance, hwnd, IDS_SCRIPT_FAILED, g_setup.errorCaption, kStyleNotice,
                         g_setup.scriptPath, kVireo);
         }
+        RefreshMain();
+        UnloadPercentLibrary();
+        EndInstallation();
+        return;
+    }
+
+    // An edited script could have the installer, which runs with full
+    // rights, write anywhere: a record that leads out of its place stops
+    // the installation before anything of the package is written.
+    char outside[kScriptBufferSize * 2];
+    if (!ScriptStaysInItsPlaces(outside, sizeof outside)) {
+        SetExitCode(kExitScript);
+        ShowMessage(g_setup.hInstance, hwnd, IDS_SCRIPT_OUTSIDE, g_setup.errorCaption, kStyleNotice,
+                    g_setup.scriptPath, outside, kVireo);
         RefreshMain();
         UnloadPercentLibrary();
         EndInstallation();

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "command_line.h"
@@ -93,6 +94,38 @@ extern "C" LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
 extern "C" INT_PTR CALLBACK InsertDiskDlgProc(HWND, UINT, WPARAM, LPARAM);
 BOOL CreateDestinationTree(HWND hStatusDlg);
 BOOL CopyPackageFiles(HWND hStatusDlg);
+// True when every record of the loaded script that the installation writes
+// (the tree's directories, every file record) names its place with texts
+// that cannot lead out of it; otherwise false, with the first record that
+// does in `record` ("directory\name", or the directory's name).
+bool ScriptStaysInItsPlaces(char* record, std::size_t size);
+// True when the full path of every such directory and file, built with the
+// chosen destination, lies below its place; otherwise false, with the
+// first path that does not in `path`.
+bool PathsStayInTheirPlaces(char* path, std::size_t size);
+// The fonts folder, also before the copy step has set SetupState::fontDir;
+// empty when it does not fit.
+void FontDirectoryOf(char* dir, std::size_t size);
+// True for a destination the package must not go to: the Windows
+// directory, the fonts folder, the system directory and any directory below
+// it (a removal would empty or remove what Windows keeps there).
+bool IsSystemsOwnDirectory(const char* path);
+
+// --- directory security (setup/dir_security.cpp) ---
+// How CreatePackageDirectory made the directory.
+enum class DirectoryMade { kFailed, kPlain, kClosed };
+// Creates the destination directory (one level). On systems with file
+// security it is given an access list that lets Administrators and SYSTEM
+// change it and Users only read and run what is in it, inherited by every
+// file and directory below; elsewhere, or when the system offers no such
+// calls, it is created as any directory is.
+DirectoryMade CreatePackageDirectory(const char* path);
+// The descriptor CreatePackageDirectory gives the directory: `sd` with its
+// access list in `acl` (kClosedAclSize bytes, DWORD-aligned, which must
+// outlive `sd`). False where the system has no file security or lacks the
+// calls.
+constexpr std::size_t kClosedAclSize = 128;
+bool BuildClosedDirectorySecurity(SECURITY_DESCRIPTOR* sd, void* acl, std::size_t aclSize);
 
 // --- Windows configuration (setup/ini_backup.cpp, setup/printer.cpp,
 //     setup/registry.cpp, setup/startup_batch.cpp, setup/settings.cpp) ---

@@ -5,8 +5,10 @@
 #include "clearable_dir.h"
 #include "desetup.h"
 #include "desetup_core.h"
+#include "full_path.h"
 #include "resource.h"
 #include "script_engine.h"
+#include "script_places.h"
 #include "textutil.h"
 
 namespace {
@@ -26,74 +28,6 @@ void SetLineId(HWND dlg, int control, UINT id) {
 // when that does not fit.
 bool InstallDirWithBackslash(char* path, std::size_t size) {
     return CopyText(path, size, g_desetup.installDir) && AppendBackslash(path, size);
-}
-
-// Length of the part of a full path that is not looked up: "C:\" of a
-// drive path, "\\server\share\" of a network path. 0 for any other form.
-int RootLength(const char* full) {
-    if (full[0] != '\0' && full[1] == ':' && full[2] == '\\') return 3;
-    if (full[0] != '\\' || full[1] != '\\') return 0;
-    int at = 2;
-    for (int part = 0; part < 2; ++part) {  // the server's name, then the share's
-        while (full[at] != '\0' && full[at] != '\\') ++at;
-        if (full[at] == '\0') return at;
-        ++at;
-    }
-    return at;
-}
-
-// The full, long form of path, so that directories written differently
-// (short names, "." parts, "/") compare equal; false when it does not fit.
-// Each component takes the name the file system lists for it; from the
-// first component that does not exist (or holds a wildcard, which would be
-// searched for as a pattern) the path stays as written.
-bool FullLongPath(const char* path, char* out, DWORD size) {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return false;
-    for (char* p = full; *p; ++p) {
-        if (*p == '/') *p = '\\';
-    }
-    const int root = RootLength(full);
-    if (root == 0) return CopyText(out, size, full);  // an unknown form is compared as it is
-    const int length = lstrlenA(full);
-    const bool trailingBackslash = length > root && full[length - 1] == '\\';
-
-    char result[MAX_PATH];
-    if (!CopyTextN(result, sizeof result, full, static_cast<std::size_t>(root))) return false;
-    bool looking = true;
-    char* name = full + root;
-    while (*name) {
-        char* end = name;
-        while (*end && *end != '\\') ++end;
-        const bool last = *end == '\0';
-        *end = '\0';
-        // Doubled backslashes leave empty components, which are dropped.
-        if (*name) {
-            if (!AppendBackslash(result, sizeof result)) return false;
-            const int at = lstrlenA(result);
-            if (!AppendText(result, name)) return false;
-            // The search takes the whole path, root included, as its pattern.
-            bool wildcard = false;
-            for (const char* p = result; *p; ++p) wildcard = wildcard || *p == '*' || *p == '?';
-            const bool dots = lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0;
-            if (looking && !dots) {
-                WIN32_FIND_DATAA found;
-                HANDLE search = wildcard ? INVALID_HANDLE_VALUE : FindFirstFileA(result, &found);
-                if (search == INVALID_HANDLE_VALUE) {
-                    looking = false;
-                } else {
-                    FindClose(search);
-                    result[at] = '\0';
-                    if (!AppendText(result, found.cFileName)) return false;
-                }
-            }
-        }
-        if (last) break;
-        name = end + 1;
-    }
-    if (trailingBackslash && !AppendBackslash(result, sizeof result)) return false;
-    return CopyText(out, size, result);
 }
 
 // True when dir is none of the Windows directory, the system directory, a
@@ -176,6 +110,9 @@ int RemovePackageFiles(HWND dlg) {
     SetBar(dlg, kPercentSetPosition, 0);
     SetBar(dlg, kPercentSetRange, count);
     FindKeptFiles();
+    // "C:" stands for the root of drive C here, as in the paths joined below.
+    char installPlace[MAX_PATH];
+    if (!InstallDirWithBackslash(installPlace, sizeof installPlace)) installPlace[0] = '\0';
 
     for (int i = 0; i < count; ++i) {
         char name[kScriptBufferSize] = "";
@@ -187,15 +124,20 @@ int RemovePackageFiles(HWND dlg) {
         // another file.
         char dir[MAX_PATH];
         bool fits = true;
+        const char* place = installPlace;  // the directory the file must stay in
         if (CompareNoCase(dirText, "WINDOWS") == 0) {
-            fits = CopyText(dir, g_desetup.windowsDir);
+            place = g_desetup.windowsDir;
+            fits = CopyText(dir, place);
         } else if (CompareNoCase(dirText, "SYSTEM") == 0) {
-            fits = CopyText(dir, g_desetup.systemFilesInWindowsDir ? g_desetup.windowsDir : g_desetup.systemDir);
+            place = g_desetup.systemFilesInWindowsDir ? g_desetup.windowsDir : g_desetup.systemDir;
+            fits = CopyText(dir, place);
         } else {
             fits = FormatText(dir, sizeof dir, "%s\\%s", g_desetup.installDir, dirText);
         }
         char path[MAX_PATH];
         if (!fits || !FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
+        // A record that leads out of its place (an edited script) is passed over.
+        if (!IsScriptTextInside(name) || !IsScriptTextInside(dirText) || !IsFullPathBelow(path, place)) continue;
         if (IsProtectedFileName(name) || KeepForLater(path)) continue;
 
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
@@ -259,6 +201,8 @@ int RemovePackageDirs(HWND dlg) {
     // it empty. Trying the last entry again is harmless: nothing after it
     // has changed.
     const int tried = RemovalMark(kMarkDirsTried);
+    char installPlace[MAX_PATH];
+    if (!InstallDirWithBackslash(installPlace, sizeof installPlace)) installPlace[0] = '\0';
     for (int i = 1; i < k; ++i) {
         PumpMessages();
         char path[MAX_PATH];
@@ -267,8 +211,11 @@ int RemovePackageDirs(HWND dlg) {
         bool fits = InstallDirWithBackslash(path, sizeof path) && AppendText(path, entry);
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
         if (i > tried) {
-            if (fits && entry[0]) RemoveDirectoryA(path);
-            if (fits && entry[0]) LogLine("R\xe9pertoire %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
+            // An entry that leads out of the installation directory is passed over.
+            if (fits && entry[0] && IsScriptTextInside(entry) && IsFullPathBelow(path, installPlace)) {
+                RemoveDirectoryA(path);
+                LogLine("R\xe9pertoire %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
+            }
             SetRemovalMark(kMarkDirsTried, i);
         }
         SetBar(dlg, kPercentSetPosition, i + 1);

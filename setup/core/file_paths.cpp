@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "script_places.h"
 #include "textutil.h"
 
 std::uint32_t TreeDirectoryCount(std::uint32_t dirCount) { return dirCount > 3 ? dirCount - 3 : 0; }
@@ -17,21 +18,38 @@ const char* SourceVariant(const char* sourceName, std::uint32_t hopperCapacity) 
     return sourceName;
 }
 
+namespace {
+
+// A record's file goes into the fonts folder, the Windows or system
+// directory, or below the destination directory.
+bool BelowDestination(const char* destDirName, const char* sourceName) {
+    return !IsFontSource(sourceName) && CompareNoCase(destDirName, "WINDOWS") != 0 &&
+           CompareNoCase(destDirName, "SYSTEM") != 0;
+}
+
+}  // namespace
+
+const char* DestinationPlace(const DestinationPlaces& places, const char* destDirName, const char* sourceName) {
+    if (IsFontSource(sourceName)) return places.fontDir;
+    if (CompareNoCase(destDirName, "WINDOWS") == 0) return places.windowsDir;
+    if (CompareNoCase(destDirName, "SYSTEM") == 0) {
+        return places.installType == kInstallNetwork ? places.windowsDir : places.systemDir;
+    }
+    return places.destDir;
+}
+
+bool DestinationTextsInside(const char* destDirName, const char* destName, const char* sourceName) {
+    return IsScriptTextInside(destName) && (IsFontSource(sourceName) || IsScriptTextInside(destDirName));
+}
+
 bool BuildDestinationPath(char* dst, std::size_t size, const DestinationPlaces& places,
                           const char* destDirName, const char* destName, const char* sourceName) {
     if (size == 0) return false;
     dst[0] = '\0';
     char dir[kCopyPathSize];
-    bool fits;
-    if (IsFontSource(sourceName)) {
-        fits = CopyText(dir, places.fontDir);
-    } else if (CompareNoCase(destDirName, "WINDOWS") == 0) {
-        fits = CopyText(dir, places.windowsDir);
-    } else if (CompareNoCase(destDirName, "SYSTEM") == 0) {
-        fits = CopyText(dir, places.installType == kInstallNetwork ? places.windowsDir : places.systemDir);
-    } else {
-        fits = JoinPath(dir, places.destDir, destDirName);
-    }
+    const char* place = DestinationPlace(places, destDirName, sourceName);
+    const bool fits =
+        BelowDestination(destDirName, sourceName) ? JoinPath(dir, place, destDirName) : CopyText(dir, place);
     if (!fits || !JoinPath(dst, size, dir, destName)) {
         dst[0] = '\0';
         return false;

@@ -50,6 +50,15 @@ struct DestinationPlaces {
 bool BuildDestinationPath(char* dst, std::size_t size, const DestinationPlaces& places,
                           const char* destDirName, const char* destName, const char* sourceName);
 
+// The directory a record's file must stay in: the font directory, the
+// Windows or system directory (as BuildDestinationPath chooses), else destDir.
+const char* DestinationPlace(const DestinationPlaces& places, const char* destDirName, const char* sourceName);
+
+// True when the record's destination texts can only lead into its place:
+// its destination name and, unless it is a font (whose directory's name is
+// not used), its directory's name pass IsScriptTextInside.
+bool DestinationTextsInside(const char* destDirName, const char* destName, const char* sourceName);
+
 // Source path of a record: setupDir, the source directory's name and the
 // source name or its variant. False when it does not fit.
 bool BuildSourcePath(char* dst, std::size_t size, const char* setupDir, const char* sourceDirName,

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "file_paths.h"
+#include "installer_driver.h"
 #include "under_test.h"
 #include "robot.h"
 #include "script_engine.h"
@@ -402,6 +403,36 @@ TEST_F(FileInstall, CancelInTheProgressDialogStopsBeforeTheNextFile) {
     EXPECT_TRUE(Exists(std::string(kInstallDir) + "\\VIREO.EXE"));
     EXPECT_FALSE(Exists(fontDir_ + "\\MARIGOLD.TTF"));
     EXPECT_EQ(Fonts("Marigold (TrueType)"), "<missing>");
+}
+
+// A script edited to write beyond the destination is refused with a
+// message before the destination dialog, and nothing is installed.
+TEST_F(FileInstall, AnEditedScriptIsRefusedBeforeAnythingIsInstalled) {
+    const std::string disk1 = "C:\\EDITED\\DISK1", victim = "C:\\VICTIM.TXT";
+    CreateDirectoryA("C:\\EDITED", nullptr);
+    ASSERT_TRUE(e2e::CopyTree(robot::DistDisk1(), disk1));
+    std::string script = ReadBytes(disk1 + "\\TLSETUP.INF");
+    const std::size_t items = script.find("[PM Info]");
+    ASSERT_NE(items, std::string::npos) << script;
+    script.insert(items, "..\\VICTIM.TXT,1,README.TXT,1,1,N\r\n");
+    for (const auto& [path, bytes] : {std::pair{disk1 + "\\TLSETUP.INF", script}, {victim, std::string("mine")}}) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ASSERT_TRUE(h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                           &written, nullptr)) << path;
+        CloseHandle(h);
+    }
+    e2e::InstallRun run;
+    ASSERT_TRUE(e2e::RunInstaller(disk1, e2e::InstallAnswers(), &run));
+    std::vector<SeenDialog> refused = run.BoxesWith("lies outside");
+    ASSERT_EQ(refused.size(), 1u) << run.transcriptText;
+    EXPECT_EQ(refused[0].text, "The " + disk1 + "\\TLSETUP.INF file names \".\\..\\VICTIM.TXT\", which lies outside "
+                               "the directories Setup installs to.\nVireo cannot be installed on your system.");
+    EXPECT_EQ(refused[0].caption, "ORVAN Vireo Setup Error");
+    EXPECT_EQ(run.MessageBoxes(), 1) << "the installation ends with the refusal:\n" << run.transcriptText;
+    EXPECT_FALSE(Exists(kInstallDir)) << "the destination was created";
+    EXPECT_EQ(ReadBytes(victim), "mine");
+    EXPECT_EQ(e2e::Profile("Applications", "VelmDir", "PELORASD.INI"), "<missing>");
 }
 
 }  // namespace

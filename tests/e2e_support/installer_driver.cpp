@@ -81,6 +81,8 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
                 ok = r.Type(w.Control(kDiskEdit)->hwnd, disk2);
                 if (ok) ok = r.Click(w.hwnd, IDOK);
             } else if (w.Control(kDestEdit)) {
+                // Behind a box of its own the dialog waits for the box.
+                if (!IsWindowEnabled(w.hwnd)) continue;
                 if (destinationsTyped < answers.destinations.size()) {
                     std::string dest = answers.destinations[destinationsTyped++];
                     CharUpperBuffA(&dest[0], static_cast<DWORD>(dest.size()));
@@ -92,6 +94,13 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
                 }
             } else if (seen.messageBox) {
                 ok = r.Enter(w.hwnd);
+                // A destination refused by the dialog itself: the dialog stays
+                // open and takes the next directory once the box is gone.
+                HWND owner = GetWindow(w.hwnd, GW_OWNER);
+                if (ok && owner) {
+                    for (const robot::WindowInfo& other : robot::TopLevelWindows(r.Pid()))
+                        if (other.hwnd == owner && other.Control(kDestEdit)) answered.erase(owner);
+                }
             } else {
                 continue;  // the progress dialog
             }

@@ -40,7 +40,8 @@ struct InstallAnswers {
     OfferAnswer offer;             // none: "&Exit"
     std::string secondDisk;        // folder typed into the insert-disk prompt; empty: the set's DISK2
     // Directories typed into the destination dialog, one per time it is
-    // shown; once they are used up, its default is taken.
+    // shown or refuses a directory with a box of its own; once they are used
+    // up, OK is pressed on what it shows (its default when newly shown).
     std::vector<std::string> destinations;
     // The installer is ended at once (TerminateProcess, as by a power cut)
     // when the insert-disk prompt comes, instead of being answered.

@@ -95,10 +95,10 @@ IniState ReadIniState() {
 }
 
 // Runs tlsetup from the first diskette to its end, answering every prompt
-// the way a user who accepts the defaults would.
-::testing::AssertionResult InstallPackage(const std::string& disk1 = robot::DistDisk1()) {
-    e2e::InstallRun run;
-    ::testing::AssertionResult ok = e2e::RunInstaller(disk1, e2e::InstallAnswers(), &run);
+// the way a user who accepts the defaults would, but for `answers`.
+::testing::AssertionResult InstallPackage(const e2e::InstallAnswers& answers, e2e::InstallRun& run,
+                                          const std::string& disk1 = robot::DistDisk1()) {
+    ::testing::AssertionResult ok = e2e::RunInstaller(disk1, answers, &run);
     if (!ok) return ok;
     if (run.exitCode != 0) {
         return ::testing::AssertionFailure() << "installer ended with " << run.exitCode << ":\n" << run.transcriptText;
@@ -161,8 +161,8 @@ protected:
         before_ = ReadIniState();
     }
 
-    void InstallAndCheck() {
-        ASSERT_TRUE(InstallPackage());
+    void InstallAndCheck(const e2e::InstallAnswers& answers = {}) {
+        ASSERT_TRUE(InstallPackage(answers, install_));
         installedSystemIni_ = ReadFileBytes(WindowsDir() + "\\SYSTEM.INI");
         ASSERT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), kInstallDir);
         ASSERT_TRUE(Exists(Install("VIREO.EXE")));
@@ -289,8 +289,50 @@ protected:
 
     IniState before_;
     std::string installedSystemIni_;
+    e2e::InstallRun install_;
     std::vector<std::unique_ptr<Robot>> companions_;
 };
+
+// Files and a directory outside the package's places, and records of the
+// installed script edited to reach them (keys 9 and 10 of [Dirs] come before
+// its last three entries, which are never removed).
+const char kOutside[] = "C:\\OUTSIDE";
+const char kEditedDirs[] = "9=..\\OUTSIDE\r\n10=..\\OUTSIDE\\EMPTY\r\n";
+const char kEditedFiles[] =
+    "KEEP.DOC,9,X,1,1,N\r\n..\\VICTIM.TXT,1,X,1,1,N\r\nX/../../SLASH.TXT,1,X,1,1,N\r\n"
+    "..\\..\\WINPARENT.TXT,6,X,1,1,N\r\n..\\SYSPARENT.TXT,7,X,1,1,N\r\n";
+std::vector<std::string> OutsideFiles() {
+    // SYSTEM records lie in the system directory, or in the Windows directory
+    // where the system directory is not its SYSTEM subdirectory.
+    const bool systemBelowWindows = lstrcmpiA(SystemDir().c_str(), (WindowsDir() + "\\SYSTEM").c_str()) == 0;
+    return {"C:\\OUTSIDE\\KEEP.DOC", "C:\\VICTIM.TXT", "C:\\SLASH.TXT", "C:\\WINPARENT.TXT",
+            (systemBelowWindows ? SystemDir() : WindowsDir()) + "\\..\\SYSPARENT.TXT"};
+}
+
+::testing::AssertionResult EditInstalledScript() {
+    std::string script = ReadFileBytes(Install("TLSETUP.INF"));
+    const std::size_t dirs = script.find("6=WINDOWS"), files = script.find("[PM Info]");
+    if (dirs == std::string::npos || files == std::string::npos) {
+        return ::testing::AssertionFailure() << "unexpected installed script:\n" << script;
+    }
+    script.insert(files, kEditedFiles);
+    script.insert(dirs, kEditedDirs);
+    HANDLE h = CreateFileA(Install("TLSETUP.INF").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, script.data(), static_cast<DWORD>(script.size()),
+                                                           &written, nullptr) && written == script.size();
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok) return ::testing::AssertionFailure() << "cannot write the edited script, error " << GetLastError();
+    if (!CreateDirectoryA(kOutside, nullptr) || !CreateDirectoryA("C:\\OUTSIDE\\EMPTY", nullptr)) {
+        return ::testing::AssertionFailure() << "cannot create " << kOutside;
+    }
+    for (const std::string& path : OutsideFiles()) {
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return ::testing::AssertionFailure() << "cannot create " << path;
+        CloseHandle(f);
+    }
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace
 
@@ -299,8 +341,24 @@ protected:
 // left to the next start of Windows, and the closing message says so.
 TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_FALSE(before_.uninstallKey);
-    InstallAndCheck();
+    // The destination dialog refuses the Windows directory and a directory
+    // below the system directory, then takes the usual one.
+    e2e::InstallAnswers answers;
+    answers.destinations = {WindowsDir(), SystemDir() + "\\VIREO", kInstallDir};
+    InstallAndCheck(answers);
     if (HasFatalFailure()) return;
+    const std::vector<SeenDialog> refused = install_.BoxesWith("directory cannot be created");
+    ASSERT_EQ(refused.size(), 2u) << install_.transcriptText;
+    for (std::size_t i = 0; i < refused.size(); ++i) {
+        const std::string expected =
+            "The " + answers.destinations[i] + " directory cannot be created.\nEnter another directory or try another drive.";
+        EXPECT_EQ(lstrcmpiA(refused[i].text.c_str(), expected.c_str()), 0) << refused[i].Describe();
+        EXPECT_EQ(refused[i].caption, "ORVAN Vireo Setup Error");
+    }
+    EXPECT_FALSE(Exists(SystemDir() + "\\VIREO")) << "created in the system directory";
+    // An edited script: its records outside the package are passed over and
+    // the removal still completes.
+    ASSERT_TRUE(EditInstalledScript());
     pending::TakeDeletions();
     Robot* hung = StartCompanion("TLTPClass", "--hang");
     HANDLE viewer = CreateFileA(Install("README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -325,6 +383,8 @@ TEST_F(RoundTrip, InteractiveRemovalConfirmsAndReports) {
     ASSERT_TRUE(r.WaitMessageBox(kTitle, 300000, &closing, &box)) << r.TranscriptText();
     EXPECT_EQ(closing.text, kClosingTextAtRestart) << closing.Describe();
     ExpectRemoved("", {"README.TXT"});  // the work is done before the closing message
+    for (const std::string& path : OutsideFiles()) EXPECT_TRUE(Exists(path)) << path << " removed";
+    EXPECT_TRUE(Exists("C:\\OUTSIDE\\EMPTY")) << "an empty directory outside the package was removed";
     EXPECT_TRUE(Exists(Install("README.TXT")));
     CloseHandle(viewer);
     EXPECT_EQ(pending::Joined(pending::TakeDeletions()),
@@ -710,6 +770,12 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     EXPECT_TRUE(AnyLineHas(refusal, "Message 1072 (system error ")) << Joined(refusal);
     EXPECT_TRUE(AnyLineHas(refusal, "The port LPT4: cannot be used.")) << Joined(refusal);
     EXPECT_FALSE(Exists(kInstallDir));
+    // The Windows directory is refused as a given destination, as in the
+    // destination dialog.
+    e2e::QuietRun windows;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "/S /DIR=" + WindowsDir(), set, &windows));
+    EXPECT_EQ(windows.exitCode, 7u);
+    EXPECT_FALSE(Exists(WindowsDir() + "\\VIREO.EXE"));
 
     // A program of the package that never closes is passed over without a
     // question, by the installation and by the removal.
@@ -820,7 +886,8 @@ TEST_F(RoundTrip, OnWindows95sLayoutTheSystemFilesLieInTheSystemDirectoryAndAreR
     const char* const systemRecords[] = {"ORVPCL.DRV", "ORVPCL.HLP", "ORVPCLF.DLL", "ORVPCLFL.DLL", "ORVPCLS.DLL",
                                          "VAZAZUD.TMP"};
     for (int run = 1; run <= 2; ++run) {
-        ASSERT_TRUE(InstallPackage(disk1)) << "installation " << run;
+        e2e::InstallRun installation;
+        ASSERT_TRUE(InstallPackage({}, installation, disk1)) << "installation " << run;
         for (const char* name : systemRecords) {
             EXPECT_TRUE(Exists(system95 + "\\" + name)) << name << " is not in the system directory, run " << run;
             EXPECT_FALSE(Exists(WindowsDir() + "\\" + name)) << name << " went to the Windows directory, run " << run;

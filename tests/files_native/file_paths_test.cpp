@@ -165,3 +165,12 @@ TEST(NextAttemptAction, OtherResultsResetTheCount) {
 }
 
 }  // namespace
+
+TEST(DestinationTexts, TheNameAndTheDirectoryUnlessAFontsAreChecked) {
+    EXPECT_TRUE(DestinationTextsInside("DRIVER\\PS", "VELMPS.PPD", "VELMPS.PPD"));
+    EXPECT_TRUE(DestinationTextsInside("..\\ANYWHERE", "MARIGOLD.TTF", "MARIGOLD.TT_")) << "a font's is not used";
+    EXPECT_FALSE(DestinationTextsInside("FONTS", "..\\X.TTF", "X.TT_"));
+    EXPECT_FALSE(DestinationTextsInside(".", "..\\..\\BOOT.INI", "X"));
+    EXPECT_FALSE(DestinationTextsInside("..\\Users\\Admin", "X.DOC", "X"));
+    EXPECT_FALSE(DestinationTextsInside("SYSTEM", "C:\\X.DLL", "X"));
+}

@@ -5,6 +5,8 @@
 #include "resource.h"
 #include "../machine/win95_profile_cache.h"
 
+extern "C" decltype(&GetVersionExA) __imp_GetVersionExA;
+
 namespace {
 
 const char kTwoDiskScript[] =
@@ -443,3 +445,135 @@ TEST_F(CopyTest, ACopiedIniFileIsNotOverwrittenByWindows95sProfileCache) {
 }
 
 }  // namespace
+
+namespace {
+
+// An edited script's record, and whether its full path leaves its place
+// (the others are refused for their texts alone; the tree step may then
+// create them, inside the destination, or fail to).
+struct OutsideRecord {
+    const char* dirs;   // [Dirs] records 3 and 4
+    const char* file;   // a [Files] record
+    const char* named;  // what the refusal names
+    bool leaves;
+};
+
+}  // namespace
+
+TEST_F(CopyTest, RecordsThatLeaveTheirPlaceAreRefusedBeforeAnythingIsCreated) {
+    const OutsideRecord records[] = {
+        {"3=..\\OUTSIDE\r\n4=Data", "", "..\\OUTSIDE", true},
+        {"3=Bin\\..\\..\\OUTSIDE\r\n4=Data", "", "Bin\\..\\..\\OUTSIDE", true},
+        {"3=Data\r\n4=C:\\OUTSIDE", "", "C:\\OUTSIDE", false},
+        {"3=Data\r\n4=/OUTSIDE", "", "/OUTSIDE", false},
+        {"3=Data\r\n4=Bin", "..\\ESCAPE.TXT,1,README.TXT,1,1,N", ".\\..\\ESCAPE.TXT", true},
+        {"3=Data\r\n4=Bin", "X/../../../SLASH.TXT,2,README.TXT,1,1,N", "Bin\\X/../../../SLASH.TXT", true},
+        {"3=Data\r\n4=Bin", "..\\..\\BOOT.INI,5,README.TXT,1,1,N,ALL", "WINDOWS\\..\\..\\BOOT.INI", true},
+        {"3=Data\r\n4=Bin", "..\\FTEST.DLL,6,README.TXT,1,1,N", "SYSTEM\\..\\FTEST.DLL", true},
+        {"3=Data\r\n4=Bin", "..\\FTEST.TTF,3,FTEST.TT_,1,1,Y", "Data\\..\\FTEST.TTF", true},
+        {"3=Data\r\n4=Bin", "\\LEADING.TXT,1,README.TXT,1,1,N", ".\\\\LEADING.TXT", false},
+        {"3=Data\r\n4=Bin", "C:\\DRIVE.TXT,1,README.TXT,1,1,N", ".\\C:\\DRIVE.TXT", false},
+    };
+    for (const OutsideRecord& r : records) {
+        SCOPED_TRACE(std::string(r.dirs) + " / " + r.file);
+        LoadScript(std::string("[Dirs]\r\n1=.\r\n2=Bin\r\n") + r.dirs +
+                   "\r\n5=WINDOWS\r\n6=SYSTEM\r\n7=FONTS\r\n[Files]\r\nREADME.TXT,1,README.TXT,1,1,N\r\n" + r.file +
+                   "\r\n[End]\r\n");
+        char named[kScriptBufferSize * 2] = "";
+        EXPECT_FALSE(ScriptStaysInItsPlaces(named, sizeof named));
+        EXPECT_STREQ(named, r.named);
+        // The tree step checks the full paths once more, whatever the texts.
+        g_messages.clear();
+        SetCurrentDirectoryA("C:\\");
+        const BOOL made = CreateDestinationTree(statusDlg);
+        if (r.leaves) {
+            EXPECT_FALSE(made);
+            ASSERT_EQ(g_messages.size(), 1u) << Describe(MessageIds());
+            EXPECT_EQ(g_messages[0].id, static_cast<UINT>(IDS_DIR_NOT_CREATED));
+            EXPECT_FALSE(FileExists(dest)) << "created before the refusal";
+        }
+        EXPECT_FALSE(FileExists(root + "\\OUTSIDE"));
+        SetCurrentDirectoryA("C:\\");
+        RemoveTree(dest);
+    }
+    LoadScript(kTwoDiskScript);
+    char named[kScriptBufferSize * 2] = "";
+    EXPECT_TRUE(ScriptStaysInItsPlaces(named, sizeof named)) << named;
+}
+
+namespace {
+
+BOOL WINAPI ReportWindows95(LPOSVERSIONINFOA info) {
+    info->dwMajorVersion = 4;
+    info->dwMinorVersion = 0;
+    info->dwBuildNumber = 950;
+    info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    return TRUE;
+}
+
+PSID BuiltinSid(DWORD first, DWORD second, BYTE count) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid);
+    return sid;
+}
+
+}  // namespace
+
+// Wine 8.0 keeps no security descriptor of a file (it maps an access list
+// to the Unix permission bits and makes one up from them when asked): the
+// test reads the descriptor the installer builds and hands to
+// CreateDirectory, not the one the directory would report.
+TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecurity) {
+    SECURITY_DESCRIPTOR sd;
+    DWORD acl[kClosedAclSize / sizeof(DWORD)];
+    ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl)) << "the Wine machine reports Windows NT";
+    EXPECT_TRUE(IsValidSecurityDescriptor(&sd));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(&sd, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's entries (Users: Modify) would be inherited";
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl) << "no access list";
+    EXPECT_FALSE(defaulted);
+    ASSERT_TRUE(IsValidAcl(dacl));
+    const struct {
+        PSID sid;
+        const char* name;
+        DWORD access;
+    } expected[] = {
+        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2), "Administrators", FILE_ALL_ACCESS},
+        {BuiltinSid(SECURITY_LOCAL_SYSTEM_RID, 0, 1), "SYSTEM", FILE_ALL_ACCESS},
+        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2), "Users",
+         FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
+    };
+    ASSERT_EQ(dacl->AceCount, std::size(expected));
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<LPVOID*>(&ace)));
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "inherited by all below";
+        EXPECT_TRUE(EqualSid(&ace->SidStart, expected[i].sid));
+        EXPECT_EQ(ace->Mask, expected[i].access);
+        FreeSid(expected[i].sid);
+    }
+
+    EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kClosed);
+    EXPECT_TRUE(FileExists(dest));
+    EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kFailed) << "an existing directory is no new one";
+
+    // Windows 95 has no file security: the directory is created as any other.
+    DWORD protection = 0;
+    ASSERT_TRUE(VirtualProtect(&__imp_GetVersionExA, sizeof __imp_GetVersionExA, PAGE_READWRITE, &protection));
+    const auto realGetVersion = __imp_GetVersionExA;
+    __imp_GetVersionExA = ReportWindows95;
+    const bool built = BuildClosedDirectorySecurity(&sd, acl, sizeof acl);
+    const DirectoryMade made = CreatePackageDirectory((dest + "\\95").c_str());
+    __imp_GetVersionExA = realGetVersion;
+    EXPECT_FALSE(built);
+    EXPECT_EQ(made, DirectoryMade::kPlain);
+    EXPECT_TRUE(FileExists(dest + "\\95"));
+}

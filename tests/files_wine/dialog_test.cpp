@@ -111,6 +111,36 @@ TEST_F(DialogTest, AQualifiedPathThatDoesNotFitIsRefusedAndTheDialogStays) {
     SetCurrentDirectoryA("C:\\");
 }
 
+TEST_F(DialogTest, TheSystemsOwnDirectoriesAreRefusedWithMessage1004AndTheDialogStays) {
+    const std::string fonts = windowsDir + "\\FONTS";
+    char lower[MAX_PATH];
+    CopyText(lower, (systemDir + "\\.\\").c_str());
+    CharLowerA(lower);
+    const std::string refused[] = {windowsDir, windowsDir + "\\", lower, systemDir + "\\VIREO",
+                                   systemDir + "\\DRIVERS\\..\\TOOLS", fonts};
+    std::vector<bool> stayedOpen;
+    INT_PTR result = RunDestination([&](HWND dlg) {
+        for (const std::string& dir : refused) {
+            SetDlgItemTextA(dlg, IDC_DEST_EDIT, dir.c_str());
+            ClickButton(dlg, IDOK);
+            stayedOpen.push_back(IsWindowVisible(dlg) != FALSE);
+            if (!stayedOpen.back()) return;
+        }
+        // Below the Windows directory, but not the system directory: taken.
+        SetDlgItemTextA(dlg, IDC_DEST_EDIT, (windowsDir + "\\VIREO").c_str());
+        ClickButton(dlg, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(stayedOpen.size(), std::size(refused));
+    ASSERT_EQ(g_messages.size(), std::size(refused)) << Describe(MessageIds());
+    for (std::size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_TRUE(stayedOpen[i]) << refused[i] << " was taken";
+        EXPECT_EQ(g_messages[i].id, static_cast<UINT>(IDS_DIR_NOT_CREATED)) << refused[i];
+        EXPECT_EQ(g_messages[i].caption, "ORVAN Vireo Setup Error");
+    }
+    EXPECT_EQ(CompareNoCase(g_setup.destDir, (windowsDir + "\\VIREO").c_str()), 0) << g_setup.destDir;
+}
+
 TEST_F(DialogTest, TheEditIsSubclassedOnlyWhenTheColourCountIsAboveTwo) {
     LONG_PTR colourProc = 0, monoProc = 0, manyColoursProc = 0;
     LRESULT painted = 0;

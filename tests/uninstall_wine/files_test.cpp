@@ -92,6 +92,10 @@ protected:
     static void LoadScript(const char* firstDir) {
         std::string text = kScript;
         text.replace(text.find("2=USER"), 6, std::string("2=") + firstDir);
+        LoadScriptText(text);
+    }
+
+    static void LoadScriptText(const std::string& text) {
         std::string script = Install("TLSETUP.INF");
         WriteBytes(script, text);
         char path[kScriptBufferSize];
@@ -234,6 +238,48 @@ TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
     EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC")));
     EXPECT_TRUE(FileExists(Install("USER\\DEEP\\INNER.DOC")));
     ClearDirectory("C:\\NO_SUCH_DIR");  // nothing to do, no harm
+}
+
+TEST_F(RemoveFiles, RecordsThatLeadOutOfTheirPlaceArePassedOverAndTheRemovalGoesOn) {
+    // An edited script: each record would reach the file beside it, outside
+    // the installation, Windows or system directory it names.
+    const std::string win = WindowsDir();
+    MakeDir("C:\\OUTSIDE");
+    MakeDir("C:\\OUTSIDE\\EMPTY");
+    const struct {
+        const char* record;
+        std::string victim;
+    } records[] = {
+        {"..\\VICTIM.TXT,1", "C:\\VICTIM.TXT"},
+        {"..\\..\\VICTIM2.TXT,2", "C:\\VICTIM2.TXT"},
+        {"KEEP.DOC,3", "C:\\OUTSIDE\\KEEP.DOC"},
+        {"X/../../SLASH.TXT,1", "C:\\SLASH.TXT"},
+        {"..\\WINPARENT.TXT,7", "C:\\WINPARENT.TXT"},
+        {"..\\SYSPARENT.TXT,6", win + "\\SYSPARENT.TXT"},
+        {"C:\\DRIVE.TXT,1", "C:\\DRIVE.TXT"},
+    };
+    std::string text =
+        "[Dirs]\r\n1=.\r\n2=USER\r\n3=..\\OUTSIDE\r\n4=..\\OUTSIDE\\EMPTY\r\n5=C:\\OUTSIDE\\EMPTY\r\n"
+        "6=SYSTEM\r\n7=WINDOWS\r\n8=LAST1\r\n9=LAST2\r\n[Files]\r\nVIREO.EXE,1,V.EX_,1,1,Y\r\n";
+    for (const auto& r : records) {
+        WriteBytes(r.victim, "not the package's");
+        text += std::string(r.record) + ",X.EX_,1,1,N\r\n";
+    }
+    text += "USER\\NOTE.TXT,1,N.TX_,1,1,N\r\n[End]\r\n";
+    LoadScriptText(text);
+    ASSERT_EQ(ScriptQuery(kOpFileCount, 0, nullptr), static_cast<std::uint32_t>(std::size(records) + 2));
+
+    EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+    EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+    for (const auto& r : records) {
+        EXPECT_EQ(ReadBytes(r.victim), "not the package's") << r.record << " reached " << r.victim;
+        DeleteFileA(r.victim.c_str());
+    }
+    EXPECT_TRUE(DirExists("C:\\OUTSIDE\\EMPTY")) << "an empty directory outside was removed";
+    EXPECT_FALSE(FileExists(Install("VIREO.EXE"))) << "the records inside are still removed";
+    EXPECT_FALSE(FileExists(Install("USER\\NOTE.TXT")));
+    EXPECT_FALSE(DirExists(Install("USER")));
+    RemoveTree("C:\\OUTSIDE");
 }
 
 namespace {

@@ -1,0 +1,15 @@
+// The full, long form of a path, for comparing directories however they are
+// written (short names, "." and ".." parts, "/" separators).
+#pragma once
+
+#include <windows.h>
+
+// Each component takes the name the file system lists for it; from the
+// first component that does not exist (or holds a wildcard, which would be
+// searched for as a pattern) the path stays as written. False when the
+// result does not fit.
+bool FullLongPath(const char* path, char* out, DWORD size);
+
+// True when path, in its full long form, lies below dir's (strictly). False
+// too when either form cannot be had.
+bool IsFullPathBelow(const char* path, const char* dir);
