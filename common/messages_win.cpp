@@ -6,12 +6,15 @@
 
 #include "messages.h"
 #include "messages_core.h"
+#include "run_log.h"
 
 char g_statusDialogTitle[64];
 HINSTANCE g_statusDialogInstance;
 HWND g_modelessDialog;
 
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...) {
+    // The error code of the step that failed, before this call changes it.
+    const DWORD error = GetLastError();
     char text[kMessageTextChars + 1];
     char message[kMessageTextChars + 1];
     // Text ids and styles are 16-bit values.
@@ -20,6 +23,8 @@ int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UI
     va_start(args, style);
     FormatMessageTextV(message, sizeof message, text, args);
     va_end(args);
+    LogLine("%s %u (%s %lu): %s", g_logMessageWord, id & 0xFFFFu, g_logSystemErrorWords, error, message);
+    if (g_messagesQuiet) return 0;
     return MessageBoxA(owner, message, caption, style & 0xFFFFu);
 }
 

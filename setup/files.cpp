@@ -63,12 +63,32 @@ bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled
 // The destination directory itself is created closed to standard users;
 // the directories below it inherit its access list.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
-    if (SetCurrentDirectoryA(path)) return true;
-    if (destination ? CreatePackageDirectory(path) == DirectoryMade::kFailed : !CreateDirectoryA(path, nullptr)) {
+    if (SetCurrentDirectoryA(path)) {
+        LogLine("Directory %s: exists", path);
+        return true;
+    }
+    DirectoryMade made = DirectoryMade::kPlain;
+    if (destination) {
+        made = CreatePackageDirectory(path);
+    } else if (!CreateDirectoryA(path, nullptr)) {
+        made = DirectoryMade::kFailed;
+    }
+    if (made == DirectoryMade::kFailed) {
+        LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
         return false;
     }
+    LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
     SetCurrentDirectoryA(path);
     return true;
+}
+
+// Size of a file in bytes, for the log; 0 when it cannot be found.
+unsigned long FileBytes(const char* path) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path, &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindClose(find);
+    return found.nFileSizeLow;
 }
 
 // The places of the copy step, with the fonts folder in `fonts`.
@@ -78,6 +98,7 @@ DestinationPlaces PlacesOf(char* fonts, std::size_t size) {
 }
 
 void ReportDirectoryFailure(const char* path) {
+    SetExitCode(kExitDestination);
     ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice, path);
 }
 
@@ -102,7 +123,9 @@ BOOL CreateDestinationTree(HWND dlg) {
     // refused before anything is created, like a destination that cannot
     // be used.
     char outside[MAX_PATH];
-    if (!PathsStayInTheirPlaces(outside, sizeof outside) || !EnterOrCreateDirectory(g_setup.destDir, true)) {
+    const bool inside = PathsStayInTheirPlaces(outside, sizeof outside);
+    if (!inside) LogLine("The script's path %s lies outside its place", outside);
+    if (!inside || !EnterOrCreateDirectory(g_setup.destDir, true)) {
         ReportDirectoryFailure(g_setup.destDir);
         return FALSE;
     }
@@ -114,6 +137,7 @@ BOOL CreateDestinationTree(HWND dlg) {
         SetBarPosition(controls.bar, i);
         PumpMessages();
         if (CancelConfirmed(controls.cancel)) {
+            SetExitCode(kExitCancelled);
             result = FALSE;
             break;
         }
@@ -173,12 +197,13 @@ BOOL CopyPackageFiles(HWND dlg) {
             SetBarPosition(controls.bar, i);
             PumpMessages();
             if (CancelConfirmed(controls.cancel)) {
+                SetExitCode(kExitCancelled);
                 stopped = true;
                 break;
             }
             // A path that does not fit its buffer is refused like a
             // destination that cannot be created.
-            char sourcePath[kCopyPathSize];
+            char sourcePath[kCopyPathSize] = "";
             int result = kCopyNoDestination;
             if (destFits && BuildSourcePath(sourcePath, sizeof sourcePath, g_setup.setupDir, sourceDirName,
                                             sourceName, g_setup.hopperCapacity)) {
@@ -188,7 +213,28 @@ BOOL CopyPackageFiles(HWND dlg) {
 
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
-            if (action == AttemptAction::kDone) break;
+            if (action == AttemptAction::kDone) {
+                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
+                        FileBytes(destPath));
+                break;
+            }
+            // Unattended, nobody can insert a diskette or answer Retry: a
+            // file that is not with the others, or that cannot be written,
+            // ends the copying.
+            if (g_options.unattended && action != AttemptAction::kRetrySilently) {
+                if (action == AttemptAction::kAskForDisk) {
+                    LogLine("Source file %s of disk \"%s\" not found (system error %lu)",
+                            sourcePath[0] ? sourcePath : sourceName, diskName, GetLastError());
+                    SetExitCode(kExitSourceMissing);
+                } else {
+                    LogLine("File %s cannot be written (system error %lu)", destPath, GetLastError());
+                    ShowMessage(g_setup.hInstance, dlg, IDS_CANNOT_CREATE_FILE, g_setup.errorCaption,
+                                kStyleRetryCancel);
+                    SetExitCode(kExitFileCopy);
+                }
+                stopped = true;
+                break;
+            }
             if (action == AttemptAction::kAskForDisk) {
                 askCancel = !AskForDisk(dlg, diskName);
             } else if (action == AttemptAction::kAskRetry) {
@@ -198,6 +244,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             if (askCancel) {
                 if (ShowMessage(g_setup.hInstance, dlg, IDS_CANCEL_QUESTION, g_setup.warningCaption,
                                 kStyleQuestion) == IDYES) {
+                    SetExitCode(kExitCancelled);
                     stopped = true;
                     break;
                 }
@@ -208,7 +255,14 @@ BOOL CopyPackageFiles(HWND dlg) {
         }
         if (stopped) break;
 
-        if (IsFontSource(sourceName) && !RegisterTrueTypeFont(i, n, destPath, sourceName)) return FALSE;
+        if (IsFontSource(sourceName)) {
+            if (!RegisterTrueTypeFont(i, n, destPath, sourceName)) {
+                LogLine("Font %s: not registered (system error %lu)", destPath, GetLastError());
+                SetExitCode(kExitFileCopy);
+                return FALSE;
+            }
+            LogLine("Font %s: registered", destPath);
+        }
     }
 
     SetBarPosition(controls.bar, i);

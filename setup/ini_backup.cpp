@@ -33,7 +33,9 @@ BOOL CopyIniFile(const char* iniName, const char* base, uint32_t number) {
     } else {
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_backupSource);
     }
-    return LzCopyFile(g_backupSource, g_backupTarget);
+    BOOL copied = LzCopyFile(g_backupSource, g_backupTarget);
+    LogLine("Backup of %s as %s: %s", g_backupSource, g_backupTarget, copied ? "made" : "failed");
+    return copied;
 }
 
 }  // namespace

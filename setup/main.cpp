@@ -134,10 +134,13 @@ void OnCreate(HWND hwnd) {
     SetCursor(SystemCursor(IDC_ARROW));
     g_picture = LockBitmap(instance, IDB_PICTURE, &g_pictureRes);
     g_logo = LockBitmap(instance, IDB_LOGO, &g_logoRes);
-    RECT rc;
-    GetWindowRect(hwnd, &rc);
-    ClipCursor(&rc);
-    SetCapture(hwnd);
+    // An unattended run shows no welcome screen and leaves the mouse alone.
+    if (!g_options.unattended) {
+        RECT rc;
+        GetWindowRect(hwnd, &rc);
+        ClipCursor(&rc);
+        SetCapture(hwnd);
+    }
     g_greyBrush = CreateSolidBrush(RGB(192, 192, 192));
     g_tealBrush = CreateSolidBrush(RGB(0, 128, 128));
 }
@@ -155,7 +158,7 @@ void OnDestroy() {
     if (g_logoRes) FreeResource(g_logoRes);
     g_pictureRes = g_logoRes = nullptr;
     g_picture = g_logo = nullptr;
-    PostQuitMessage(0);
+    PostQuitMessage(RunExitCode());
 }
 
 // The directory of the program with a trailing backslash, in 66 bytes. A
@@ -251,8 +254,12 @@ BOOL InitSetupInstance(HINSTANCE instance, int showCommand) {
 
     if (!RegisterDdeClientClass(instance)) return FALSE;
 
-    ShowWindow(hwnd, showCommand);
-    UpdateWindow(hwnd);
+    // An unattended run keeps the main window hidden: it only owns the
+    // progress dialog.
+    if (!g_options.unattended) {
+        ShowWindow(hwnd, showCommand);
+        UpdateWindow(hwnd);
+    }
     return TRUE;
 }
 
@@ -300,15 +307,83 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand) {
+namespace {
+
+// The usage text of /? and of a command line that is not understood, in a
+// message box unless the run is unattended.
+void ShowUsage(HINSTANCE instance) {
+    char text[64];
+    char caption[sizeof g_setup.mainTitle];
+    if (LoadStringA(instance, IDS_TITLE_SETUP, text, sizeof text) <= 0) text[0] = '\0';
+    ComposeCaption(caption, sizeof caption, text);
+    ShowMessage(instance, nullptr, IDS_USAGE, caption, MB_OK | MB_ICONINFORMATION);
+}
+
+// The top of the log: the program, its version, the time and the options.
+void LogHeader(const char* commandLine) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogLine("%s%s, %04u-%02u-%02u %02u:%02u:%02u", g_setup.mainTitle, g_setup.versionSuffix, now.wYear, now.wMonth,
+            now.wDay, now.wHour, now.wMinute, now.wSecond);
+    LogLine("Command line: %s", commandLine);
+    const char* unset = g_options.unattended ? "(default)" : "(asked)";
+    char port[16];
+    if (!g_options.hasPort) {
+        CopyText(port, unset);
+    } else if (g_options.port == 0) {
+        CopyText(port, "(not a port)");
+    } else {
+        FormatText(port, sizeof port, "LPT%u:", g_options.port);
+    }
+    LogLine("Unattended: %s; destination: %s; port: %s", g_options.unattended ? "yes" : "no",
+            g_options.hasDir ? g_options.dir : unset, port);
+    LogLine("Setup directory: %s; Windows directory: %s; system directory: %s", g_setup.setupDir,
+            g_setup.windowsDir, g_setup.systemDir);
+}
+
+int EndRun(int code) {
+    LogLine("Exit code %d", code);
+    LogClose();
+    return code;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     if (previous) return 0;
-    if (!RegisterSetupClass(instance)) return 0;
-    if (!InitSetupInstance(instance, showCommand)) return 0;
+    char bad[64];
+    const CommandLineResult parsed = ParseInstallerCommandLine(commandLine, &g_options, bad, sizeof bad);
+    if (parsed != CommandLineResult::kOk || g_options.usage) {
+        g_messagesQuiet = g_options.unattended;
+        if (parsed == CommandLineResult::kOk && g_options.hasLog && LogOpen(g_options.log)) {
+            LogLine("Command line: %s", commandLine);
+        }
+        if (parsed != CommandLineResult::kOk) LogLine("Option not understood: %s", bad);
+        ShowUsage(instance);
+        return EndRun(kExitUsage);
+    }
+    g_messagesQuiet = g_options.unattended;
+    if (g_options.hasLog && !LogOpen(g_options.log)) {
+        char text[64];
+        char caption[sizeof g_setup.errorCaption];
+        if (LoadStringA(instance, IDS_TITLE_ERROR, text, sizeof text) <= 0) text[0] = '\0';
+        ComposeCaption(caption, sizeof caption, text);
+        ShowMessage(instance, nullptr, IDS_LOG_FAILED, caption, kStyleNotice, g_options.log, kVireo);
+        return kExitLog;
+    }
+    if (!RegisterSetupClass(instance) || !InitSetupInstance(instance, showCommand)) {
+        LogLine("Setup cannot start (system error %lu)", GetLastError());
+        return EndRun(g_options.any ? kExitUnsuitableSystem : 0);
+    }
+    LogHeader(commandLine);
+    // Unattended, the installation starts at once; otherwise on the first
+    // click or key on the welcome screen.
+    if (g_options.unattended) RunInstallation(g_setup.hMainWnd);
     MSG msg{};
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return got == 0 ? static_cast<int>(msg.wParam) : 0;
+    return EndRun(got == 0 ? static_cast<int>(msg.wParam) : 0);
 }

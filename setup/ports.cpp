@@ -26,10 +26,10 @@ uint32_t CountNames(const BYTE* buffer, DWORD returned) {
 }
 
 void ReportEnumFailure(DWORD needed, DWORD returned) {
-    MessageBoxA(nullptr, "EnumPorts() function fail !!", kEnumFailCaption, MB_OK);
+    PlainMessageBox(nullptr, "EnumPorts() function fail !!", kEnumFailCaption, MB_OK);
     char text[128];
     FormatMessageText(text, sizeof text, " dwNeeded = %d   ,   dwReturned = %d \n", needed, returned);
-    MessageBoxA(nullptr, text, kEnumFailCaption, MB_OK);
+    PlainMessageBox(nullptr, text, kEnumFailCaption, MB_OK);
 }
 
 }  // namespace
@@ -64,6 +64,26 @@ uint32_t CountParallelPortsWith(EnumPortsFn enumPorts) {
 }
 
 uint32_t CountParallelPorts() { return CountParallelPortsWith(EnumPortsA); }
+
+uint32_t ParallelPortsPresent() {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    EnumPortsA(nullptr, 1, nullptr, 0, &needed, &returned);
+    if (needed == 0) return 0;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, needed);
+    BYTE* data = block ? static_cast<BYTE*>(GlobalLock(block)) : nullptr;
+    uint32_t mask = 0;
+    if (data && EnumPortsA(nullptr, 1, data, needed, &needed, &returned)) {
+        const PORT_INFO_1A* ports = reinterpret_cast<const PORT_INFO_1A*>(data);
+        for (DWORD i = 0; i < returned; ++i) {
+            const char* name = ports[i].pName;
+            if (name && IsCountedParallelPort(name)) mask |= 1u << (name[3] - '1');
+        }
+    }
+    if (data) GlobalUnlock(block);
+    if (block) GlobalFree(block);
+    return mask;
+}
 
 TLS_EXPORT INT_PTR CALLBACK PortDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {

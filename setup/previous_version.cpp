@@ -102,12 +102,32 @@ BOOL RemovePreviousVersion(HWND hwnd) {
         !FormatText(command, sizeof command, "\"%s\" External", uninstaller)) {
         return TRUE;
     }
-    for (;;) {
-        INT_PTR choice = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_PREVIOUS_VERSION), hwnd,
-                                         PreviousVersionDlgProc, 0);
-        if (choice != IDC_PREV_DELETE) return FALSE;
-        if (WinExec(command, SW_RESTORE) < 32) return FALSE;
+    // An unattended run removes the old version without the offer, once: an
+    // old version that stays is a failure there.
+    for (int round = 0;; ++round) {
+        INT_PTR choice = IDC_PREV_DELETE;
+        if (g_options.unattended) {
+            if (round > 0) {
+                LogLine("Previous version in %s not removed by %s", g_setup.previousDir, uninstaller);
+                SetExitCode(kExitPreviousVersion);
+                return FALSE;
+            }
+        } else {
+            choice = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_PREVIOUS_VERSION), hwnd,
+                                     PreviousVersionDlgProc, 0);
+        }
+        if (choice != IDC_PREV_DELETE) {
+            SetExitCode(kExitCancelled);
+            return FALSE;
+        }
+        LogLine("Removing the previous version: %s", command);
+        if (WinExec(command, SW_RESTORE) < 32) {
+            LogLine("The previous version's uninstaller cannot be started (system error %lu)", GetLastError());
+            SetExitCode(kExitPreviousVersion);
+            return FALSE;
+        }
         if (!WaitForUninstallerToEnd()) {
+            SetExitCode(kExitPreviousVersion);
             ShowMessage(g_setup.hInstance, hwnd, IDS_PREVIOUS_NOT_ENDED, g_setup.warningCaption, kStyleNotice,
                         static_cast<int>(kPreviousRemovalMinutes));
             return FALSE;
@@ -115,6 +135,7 @@ BOOL RemovePreviousVersion(HWND hwnd) {
         if (!CanOpenForReading(oldScript)) {
             DeleteEndedProgram(uninstaller);
             RemoveDirectoryA(g_setup.previousDir);
+            LogLine("Previous version removed from %s", g_setup.previousDir);
             return TRUE;
         }
     }

@@ -172,7 +172,11 @@ BOOL RegisterPrinter() {
         case 126: portValue = "3"; break;
         default: return FALSE;  // no port chosen
     }
-    if (!WritePrivateProfileStringA("386Enh", "PeloraLPT", portValue, "system.ini")) return FALSE;
+    if (!WritePrivateProfileStringA("386Enh", "PeloraLPT", portValue, "system.ini")) {
+        LogLine("SYSTEM.INI [386Enh] PeloraLPT=%s: not written (system error %lu)", portValue, GetLastError());
+        return FALSE;
+    }
+    LogLine("SYSTEM.INI [386Enh] PeloraLPT=%s: written", portValue);
 
     // A hung window is skipped, and none is waited for longer than the
     // bound, so that no other program can stop the installation here.
@@ -183,15 +187,28 @@ BOOL RegisterPrinter() {
     DeletePrinterDriverA(nullptr, nullptr, g_driverName);
     DRIVER_INFO_3A driver;
     FillDriverInfo(&driver);
-    AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+    BOOL driverAdded = AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver));
+    LogLine("AddPrinterDriver \"%s\": %s (system error %lu)", g_driverName, driverAdded ? "added" : "failed",
+            driverAdded ? 0ul : GetLastError());
 
     PRINTER_INFO_2A printer;
     FillPrinterInfo(&printer);
     HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+    LogLine("AddPrinter \"%s\" on %s: %s (system error %lu)", g_printerName, printer.pPortName,
+            added ? "added" : "failed", added ? 0ul : GetLastError());
     if (added) ClosePrinter(added);
 
     DeleteSystemFile(g_setup.systemDir, "TLINSTAL.DLL");
 
-    if (!UpdateRunLine()) return FALSE;
-    return WriteProfileStringA("FontSubstitutes", "Courier", "Courier New") ? TRUE : FALSE;
+    if (!UpdateRunLine()) {
+        LogLine("WIN.INI [windows] run: not written (system error %lu)", GetLastError());
+        return FALSE;
+    }
+    LogLine("WIN.INI [windows] run: %s added", g_runEntry);
+    if (!WriteProfileStringA("FontSubstitutes", "Courier", "Courier New")) {
+        LogLine("WIN.INI [FontSubstitutes] Courier=Courier New: not written (system error %lu)", GetLastError());
+        return FALSE;
+    }
+    LogLine("WIN.INI [FontSubstitutes] Courier=Courier New: written");
+    return TRUE;
 }

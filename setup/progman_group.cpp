@@ -2,6 +2,7 @@
 // Tools" and one item per [PM Info] record of the setup script, created over
 // a DDE conversation with Program Manager.
 #include "dde_client.h"
+#include "run_log.h"
 #include "progman_command.h"
 #include "script_engine.h"
 #include "setup.h"
@@ -37,7 +38,7 @@ BOOL CreateProgmanGroup() {
     if (BuildCreateGroupCommand(command, sizeof command, kProgmanGroupName)) {
         result = SendProgmanCommand(client, command);
     }
-    if (!result) MessageBoxA(nullptr, "Send WM_DDE_EXECUTE message fail !", "", MB_OK);
+    if (!result) PlainMessageBox(nullptr, "Send WM_DDE_EXECUTE message fail !", "", MB_OK);
 
     const std::uint32_t itemCount = ScriptQuery(kOpItemCount, 0, nullptr);
     for (std::uint32_t i = 0; result && i < itemCount; ++i) {

@@ -129,6 +129,7 @@ int RegisterPortDevice() {
     char portKey[64];
     if (!FindPortHardwareKey(portNumber, portKey, sizeof portKey)) return 0;
     WritePortDevice(kPrinterDeviceValues, portKey);
+    LogLine("Registry HKLM\\%s\\%s: device values written", kDeviceKey, portKey);
     return 1;
 }
 
@@ -152,6 +153,10 @@ void WriteUninstallEntry() {
     }
     SetText(entry, "DisplayName", kUninstallName);
     SetText(entry, "UninstallString", command);
+    char quiet[sizeof command + 16];
+    if (BuildQuietUninstallCommand(quiet, sizeof quiet, command)) SetText(entry, "QuietUninstallString", quiet);
+    LogLine("Registry HKLM\\%s\\%s: DisplayName \"%s\", UninstallString \"%s\", QuietUninstallString \"%s\"",
+            kUninstallKey, kUninstallSubkey, kUninstallName, command, quiet);
     RegCloseKey(entry);
     RegCloseKey(list);
 }

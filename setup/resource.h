@@ -95,6 +95,9 @@
 #define IDS_TITLE_WARNING 1062
 // Text 1066, the offer to remove a previous version, is not in this package.
 #define IDS_PREVIOUS_VERSION 1066
+#define IDS_USAGE 1070
+#define IDS_LOG_FAILED 1071
+#define IDS_PORT_UNUSABLE 1072
 #define IDS_COMPANION_RUNNING 1080
 #define IDS_PREVIOUS_NOT_ENDED 1081
 #define IDS_SCRIPT_OUTSIDE 1082

@@ -84,6 +84,7 @@ bool ChoosePort(HWND hwnd) {
                                  kStyleQuestion);
         RefreshMain();
         if (answer == IDYES) {
+            SetExitCode(kExitCancelled);
             ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleFinalNotice,
                         kVireo);
             RefreshMain();
@@ -111,7 +112,7 @@ bool ChooseDestination(HWND hwnd, char windowsLetter) {
         }
         char root[4] = {g_setup.destDir[0], ':', '\\', '\0'};
         if (!DriveFreeKb(root, &freeKb)) {
-            MessageBoxA(nullptr, "GetDiskFreeSpace() fail !", root, MB_OK);
+            PlainMessageBox(nullptr, "GetDiskFreeSpace() fail !", root, MB_OK);
             RefreshMain();
             freeKb = 0;
         }
@@ -132,6 +133,83 @@ bool ChooseDestination(HWND hwnd, char windowsLetter) {
         ShowWindow(g_setup.hStatusDlg, SW_HIDE);
         if (!made) freeKb = 0;
     } while (freeKb < required);
+    return true;
+}
+
+// The port given on the command line, or in an unattended run the one the
+// port dialog proposes (LPT1:, or the first of LPT2: and LPT3: that the
+// spooler knows when it lacks LPT1:). False when the port given cannot be
+// used (the program has then been ended).
+bool TakeGivenPort(HWND hwnd) {
+    const uint32_t present = ParallelPortsPresent();
+    uint32_t port = 0;
+    if (g_options.hasPort) {
+        if (g_options.port >= 1 && g_options.port <= 3 && (present & (1u << (g_options.port - 1))) != 0) {
+            port = g_options.port;
+        }
+    } else {
+        for (uint32_t n = 1; n <= 3 && port == 0; ++n) {
+            if (present & (1u << (n - 1))) port = n;
+        }
+        if (port == 0) port = 1;  // counted but not told apart: as the dialog
+    }
+    if (port == 0) {
+        char given[16];
+        FormatText(given, sizeof given, "LPT%u:", g_options.port);
+        SetExitCode(kExitPort);
+        ShowMessage(g_setup.hInstance, hwnd, IDS_PORT_UNUSABLE, g_setup.errorCaption, kStyleNotice,
+                    g_options.hasPort && g_options.port == 0 ? "?" : given, kVireo);
+        RefreshMain();
+        EndInstallation();
+        return false;
+    }
+    g_setup.selectedPort = 123 + port;
+    LogLine("Port: LPT%u:", port);
+    return true;
+}
+
+// The destination given on the command line, or in an unattended run the
+// dialog's default, without the dialog: one attempt, and every failure ends
+// the installation. False on failure (the caller ends the program).
+bool TakeGivenDestination(HWND hwnd, char windowsLetter) {
+    const char* wanted = g_options.hasDir ? g_options.dir : "C:\\VIREO";
+    OFSTRUCT parsed = {};
+    parsed.cBytes = sizeof parsed;
+    // The Windows directory, the system directory and the fonts folder are
+    // refused here as in the destination dialog.
+    if (OpenFile(wanted, &parsed, OF_PARSE) == HFILE_ERROR || parsed.szPathName[0] == '\0' ||
+        IsSystemsOwnDirectory(parsed.szPathName) || !CopyText(g_setup.destDir, parsed.szPathName)) {
+        SetExitCode(kExitDestination);
+        ShowMessage(g_setup.hInstance, hwnd, IDS_DIR_NOT_CREATED, g_setup.errorCaption, kStyleNotice, wanted);
+        RefreshMain();
+        return false;
+    }
+    LogLine("Destination: %s", g_setup.destDir);
+    char root[4] = {g_setup.destDir[0], ':', '\\', '\0'};
+    uint32_t freeKb = 0;
+    if (!DriveFreeKb(root, &freeKb)) {
+        PlainMessageBox(nullptr, "GetDiskFreeSpace() fail !", root, MB_OK);
+        RefreshMain();
+    }
+    const uint32_t required = DestinationRequiredKb(g_setup.destDir[0], windowsLetter);
+    LogLine("Free space on %s: %luK, required %luK", root, static_cast<unsigned long>(freeKb),
+            static_cast<unsigned long>(required));
+    if (freeKb < required) {
+        SetExitCode(kExitDiskSpace);
+        ShowMessage(g_setup.hInstance, hwnd, IDS_DRIVE_TOO_FULL, g_setup.warningCaption, kStylePlainNotice,
+                    static_cast<int>(static_cast<unsigned char>(g_setup.destDir[0])), freeKb, required);
+        RefreshMain();
+        return false;
+    }
+    ShowWindow(g_setup.hStatusDlg, SW_SHOW);
+    BOOL made = CreateDestinationTree(g_setup.hStatusDlg);
+    DWORD n = GetShortPathNameA(g_setup.destDir, g_setup.destShortDir, sizeof g_setup.destShortDir);
+    if (n == 0 || n >= sizeof g_setup.destShortDir) CopyText(g_setup.destShortDir, g_setup.destDir);
+    ShowWindow(g_setup.hStatusDlg, SW_HIDE);
+    if (!made) {
+        SetExitCode(kExitDestination);
+        return false;
+    }
     return true;
 }
 
@@ -178,6 +256,12 @@ const CompanionRequest kCompanionRequests[] = {
 // The one place where the installer asks the user about a companion program
 // that has not closed: Retry asks it again, Cancel leaves Setup.
 CompanionChoice AskAboutRunningCompanion(const char* title) {
+    // Unattended, nobody can close it: the installation goes on without it,
+    // as the unattended removal does.
+    if (g_options.unattended) {
+        LogLine("Program \"%s\" has not closed; passed over", title);
+        return kCompanionPassOver;
+    }
     int answer = ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_COMPANION_RUNNING, g_setup.warningCaption,
                              kStyleRetryQuestion, title);
     RefreshMain();
@@ -206,15 +290,20 @@ void RunInstallation(HWND hwnd) {
         return;
     }
     if (!CloseCompanionPrograms()) {
+        // The user chose to leave Setup while a program of the package runs.
+        SetExitCode(kExitProgramRunning);
         ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
         return;
     }
+    LogLine("Programs of the package closed");
     RemovePreviousPrinter();
+    LogLine("Previous printer, its driver, its port key and VAZAZUD.DLL removed where present");
 
     SetStatusTextId(IDS_CHECK_WINDOWS);
     if (!WindowsVersionIsSupported()) {
+        SetExitCode(kExitUnsuitableSystem);
         ShowMessage(g_setup.hInstance, hwnd, IDS_WINDOWS_TOO_OLD, g_setup.warningCaption, kStyleNotice, kVireo,
                     kVireo);
         RefreshMain();
@@ -227,13 +316,19 @@ void RunInstallation(HWND hwnd) {
     SetStatusText(" ");
 
     g_setup.lptPortCount = CountParallelPorts();
+    LogLine("Parallel ports LPT1: to LPT3: found: %u", g_setup.lptPortCount);
     if (g_setup.lptPortCount == 0) {
+        SetExitCode(kExitUnsuitableSystem);
         ShowMessage(g_setup.hInstance, hwnd, IDS_NO_PARALLEL_PORT, g_setup.warningCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
         return;
     }
-    if (!ChoosePort(hwnd)) return;
+    if (g_options.hasPort || g_options.unattended) {
+        if (!TakeGivenPort(hwnd)) return;
+    } else if (!ChoosePort(hwnd)) {
+        return;
+    }
 
     g_setup.installType = InstallTypeOf(g_setup.windowsDir, g_setup.systemDir);
 
@@ -241,6 +336,7 @@ void RunInstallation(HWND hwnd) {
     JoinPath(libraryPath, g_setup.setupDir, "ZEROZ32.DLL");
     g_percentLibrary = LoadLibraryA(libraryPath);
     if (!g_percentLibrary) {
+        SetExitCode(kExitProgressLibrary);
         ShowMessage(g_setup.hInstance, hwnd, IDS_PERCENT_DLL_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
@@ -248,7 +344,9 @@ void RunInstallation(HWND hwnd) {
     }
 
     uint32_t loaded = ScriptQuery(kOpLoad, 0, g_setup.scriptPath);
+    LogLine("Setup script %s: %s", g_setup.scriptPath, loaded == 0 ? "loaded" : "not loaded");
     if (loaded != 0) {
+        SetExitCode(kExitScript);
         if (loaded == 1) {
             ShowMessage(g_setup.hInstance, hwnd, IDS_NO_MEMORY, g_setup.errorCaption, kStyleNotice);
         } else {
@@ -266,6 +364,7 @@ void RunInstallation(HWND hwnd) {
     // the installation before anything of the package is written.
     char outside[kScriptBufferSize * 2];
     if (!ScriptStaysInItsPlaces(outside, sizeof outside)) {
+        SetExitCode(kExitScript);
         ShowMessage(g_setup.hInstance, hwnd, IDS_SCRIPT_OUTSIDE, g_setup.errorCaption, kStyleNotice,
                     g_setup.scriptPath, outside, kVireo);
         RefreshMain();
@@ -280,6 +379,7 @@ void RunInstallation(HWND hwnd) {
         CreateDialogParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_STATUS), hwnd, StatusDlgProc, 0);
     if (!g_setup.hStatusDlg) {
         // Without a usable Percent control the progress dialog cannot exist.
+        SetExitCode(kExitProgressLibrary);
         ShowMessage(g_setup.hInstance, hwnd, IDS_PERCENT_DLL_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
         RefreshMain();
         UnloadPercentLibrary();
@@ -287,7 +387,20 @@ void RunInstallation(HWND hwnd) {
         return;
     }
 
-    if (!ChooseDestination(hwnd, windowsLetter)) {
+    // Unattended, nobody could answer the cancel question: the dialog shows
+    // the progress without its Cancel button.
+    if (g_options.unattended) ShowWindow(GetDlgItem(g_setup.hStatusDlg, IDCANCEL), SW_HIDE);
+
+    if (g_options.hasDir || g_options.unattended) {
+        if (!TakeGivenDestination(hwnd, windowsLetter)) {
+            ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
+            RefreshMain();
+            UnloadPercentLibrary();
+            EndInstallation();
+            return;
+        }
+    } else if (!ChooseDestination(hwnd, windowsLetter)) {
+        SetExitCode(kExitCancelled);
         ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
         RefreshMain();
         UnloadPercentLibrary();
@@ -299,6 +412,7 @@ void RunInstallation(HWND hwnd) {
         char root[4] = {windowsLetter, ':', '\\', '\0'};
         uint32_t freeKb = 0;
         if (DriveFreeKb(root, &freeKb) && freeKb < kWindowsDriveSpaceKb) {
+            SetExitCode(kExitDiskSpace);
             ShowMessage(g_setup.hInstance, hwnd, IDS_WINDOWS_DRIVE_FULL, g_setup.warningCaption, kStylePlainNotice,
                         static_cast<int>(static_cast<unsigned char>(windowsLetter)), freeKb, kWindowsDriveSpaceKb,
                         kVireo);
@@ -315,6 +429,7 @@ void RunInstallation(HWND hwnd) {
     BOOL copied = CopyPackageFiles(g_setup.hStatusDlg);
     ShowWindow(g_setup.hStatusDlg, SW_HIDE);
     if (!copied) {
+        SetExitCode(kExitFileCopy);
         ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
         RefreshMain();
         UnloadPercentLibrary();
@@ -323,6 +438,7 @@ void RunInstallation(HWND hwnd) {
     }
 
     if (!BackupIniFiles()) {
+        SetExitCode(kExitIniFiles);
         ShowMessage(g_setup.hInstance, hwnd, IDS_INI_BACKUP_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
@@ -331,6 +447,7 @@ void RunInstallation(HWND hwnd) {
     SetStatusTextId(IDS_WRITE_INI);
     ClearPrinterSections();
     if (!RegisterPrinter()) {
+        SetExitCode(kExitIniFiles);
         ShowMessage(g_setup.hInstance, hwnd, IDS_INI_WRITE_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
@@ -347,6 +464,7 @@ void RunInstallation(HWND hwnd) {
     RefreshMain();
 
     if (!WritePackageSettings()) {
+        SetExitCode(kExitSettingsFile);
         ShowMessage(g_setup.hInstance, hwnd, IDS_SETTINGS_FAILED, g_setup.errorCaption, kStyleNotice, kVireo);
         RefreshMain();
         EndInstallation();
@@ -355,6 +473,7 @@ void RunInstallation(HWND hwnd) {
 
     SetStatusTextId(IDS_ADD_GROUP);
     BOOL groupCreated = CreateProgmanGroup();
+    LogLine("Program Manager group \"%s\": %s", "ORVAN Pelora 200/250 Tools", groupCreated ? "created" : "not created");
     WriteUninstallEntry();
     SetStatusText(" ");
     if (groupCreated) {
@@ -365,7 +484,16 @@ void RunInstallation(HWND hwnd) {
     RefreshMain();
 
     WriteStartupBatch();
+    LogLine("Start-up batch file prepared");
 
+    // Installed: the start-up batch file and the driver take effect when
+    // Windows restarts. An unattended run never restarts Windows.
+    SetSuccessCode(kExitRestartNeeded);
+    LogLine("Installed; Windows must be restarted");
+    if (g_options.unattended) {
+        EndInstallation();
+        return;
+    }
     RunRestartPrompt(hwnd);
 }
 
@@ -376,9 +504,14 @@ void RunRestartPrompt(HWND hwnd) {
         INT_PTR result = DialogBoxParamA(g_setup.hInstance, MAKEINTRESOURCEA(IDD_RESTART), hwnd, EndDlgProc, 0);
         if (result != IDC_RESTART_WINDOWS) {
             // "Exit Setup" (or a prompt that could not be shown) ends here.
+            SetSuccessCode(kExitRestartNeeded);
             EndInstallation();
             return;
         }
-        if (RequestWindowsRestart()) return;
+        if (RequestWindowsRestart()) {
+            SetSuccessCode(kExitSuccess);
+            LogLine("Windows is restarting");
+            return;
+        }
     }
 }

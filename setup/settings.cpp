@@ -11,7 +11,13 @@ char g_settingsPath[MAX_PATH + 16];
 PackageSettings g_settings;
 
 BOOL WriteSetting(const char* section, const char* key, const char* value) {
-    return WritePrivateProfileStringA(section, key, value, g_settingsPath);
+    BOOL written = WritePrivateProfileStringA(section, key, value, g_settingsPath);
+    if (key) {
+        LogLine("%s [%s] %s=%s: %s", g_settingsPath, section, key, value ? value : "", written ? "written" : "not written");
+    } else {
+        LogLine("%s [%s]: %s", g_settingsPath, section, written ? "removed" : "not removed");
+    }
+    return written;
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "command_line.h"
+#include "exit_codes.h"
+#include "run_log.h"
 #include "companion.h"
 
 struct SetupState {
@@ -38,6 +41,19 @@ struct SetupState {
 
 extern SetupState g_setup;
 
+// The options of the command line (setup/run_options.cpp).
+extern CommandOptions g_options;
+
+// The exit code of the run: the first failure noted decides it; a run that
+// ends without one ends as cancelled. Given only when the command line holds
+// an option; a run without options ends with 0 (main.cpp).
+void SetExitCode(int code);
+// Sets the code of a run that got through, whatever was noted before.
+void SetSuccessCode(int code);
+// The code the program ends with: 0 without options, as always
+// (setup/run_options.cpp).
+int RunExitCode();
+
 // Product words used in captions and messages.
 constexpr const char kMakerWord[] = "ORVAN";
 constexpr const char kProductWord[] = "Vireo";
@@ -66,6 +82,9 @@ extern "C" INT_PTR CALLBACK PreviousVersionDlgProc(HWND, UINT, WPARAM, LPARAM);
 
 // --- port selection (setup/ports.cpp) ---
 uint32_t CountParallelPorts();
+// Which of LPT1:-LPT3: the spooler knows: bit 0 for LPT1: and so on. Shows
+// nothing on failure (0).
+uint32_t ParallelPortsPresent();
 extern "C" INT_PTR CALLBACK PortDlgProc(HWND, UINT, WPARAM, LPARAM);
 
 // --- file installation (setup/files.cpp, setup/dest_dialog.cpp,

@@ -10,6 +10,8 @@
 #include "messages.h"
 
 #include "lzcopy.h"
+#include "exit_codes.h"
+#include "run_log.h"
 
 struct DesetupState {
     HINSTANCE hInstance;
@@ -29,6 +31,8 @@ struct DesetupState {
     char versionText[31];     // [RevisionControl] OEM_ProductVersion, default "@"
     const char* versionTail;  // from the first blank of the version text on
     bool silentMode;          // command line "External"
+    bool exitCodes;           // "External" or /LOG given: the exit code tells how it went
+    int exitCode;             // kExitSuccess until a step fails
     bool nothingToUninstall;  // VelmDir empty
     bool systemFilesInWindowsDir;
     char titleText[64];       // "ORVAN Vireo " + text 1050

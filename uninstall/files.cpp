@@ -84,6 +84,25 @@ bool KeepForLater(const char* path) {
 
 }  // namespace
 
+namespace {
+
+bool PathGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
+
+// Deletes a file of the package and logs what became of it.
+void DeleteAndLog(const char* path) {
+    const int scheduledBefore = FilesLeftForRestart();
+    DeletePackageFile(path);
+    const char* outcome = "conserv\xe9";
+    if (PathGone(path)) {
+        outcome = "supprim\xe9";
+    } else if (FilesLeftForRestart() > scheduledBefore) {
+        outcome = "supprim\xe9 au prochain d\xe9marrage de Windows";
+    }
+    LogLine("Fichier %s : %s", path, outcome);
+}
+
+}  // namespace
+
 int RemovePackageFiles(HWND dlg) {
     PumpMessages();
     SetLineId(dlg, IDC_DESETUP_LINE1, IDS_REMOVING_FILES);
@@ -124,7 +143,7 @@ int RemovePackageFiles(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
         SetBar(dlg, kPercentSetPosition, i);
         PumpMessages();
-        DeletePackageFile(path);
+        DeleteAndLog(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
     WaitTicks(1000);
@@ -195,6 +214,7 @@ int RemovePackageDirs(HWND dlg) {
             // An entry that leads out of the installation directory is passed over.
             if (fits && entry[0] && IsScriptTextInside(entry) && IsFullPathBelow(path, installPlace)) {
                 RemoveDirectoryA(path);
+                LogLine("R\xe9pertoire %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
             }
             SetRemovalMark(kMarkDirsTried, i);
         }
@@ -212,7 +232,7 @@ void RemoveKeptFiles() {
         // them out later: the settings file is written out first, so that no
         // later flush brings the deleted file back.
         if (k == kKeptSettings) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-        DeletePackageFile(path);
+        DeleteAndLog(path);
         g_kept.path[k][0] = '\0';
     }
 }

@@ -2,6 +2,7 @@
 // status line at its bottom that stands while the removal runs.
 #include <windows.h>
 
+#include "command_line.h"
 #include "dde_client.h"
 #include "desetup.h"
 #include "desetup_core.h"
@@ -195,17 +196,50 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, 
             g_desetup.tealBrush = nullptr;
             if (g_desetup.hMainWnd == hwnd) g_desetup.hMainWnd = nullptr;
             g_desetup.hStatusLine = nullptr;
-            PostQuitMessage(0);
+            PostQuitMessage(g_desetup.exitCodes ? g_desetup.exitCode : 0);
             return 0;
         default:
             return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 
+namespace {
+
+int EndRun(int code) {
+    LogLine("Code de sortie %d", code);
+    LogClose();
+    return code;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
     if (previous) return 0;
     UseOwnDrivePrompts();
     g_desetup.hInstance = instance;
+    // The log, when asked for, is opened first, so that it also tells of a
+    // removal that finds nothing to remove.
+    CommandOptions options;
+    char bad[64];
+    const CommandLineResult parsed = ParseUninstallerCommandLine(commandLine, &options, bad, sizeof bad);
+    g_logSystemErrorWords = "erreur syst\xe8me";
+    if (options.hasLog && options.log[0] != '\0' && !LogOpen(options.log)) return kExitLog;
+    if (LogActive()) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        LogLine("TLDELET, %04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                now.wSecond);
+        LogLine("Ligne de commande : %s", commandLine);
+    }
+    if (parsed != CommandLineResult::kOk) {
+        LogLine("Option non comprise : %s", bad);
+        return EndRun(kExitUsage);
+    }
+    // With /LOG, an unattended removal shows no box at all: its errors go
+    // to the log.
+    g_desetup.exitCodes = options.external || options.any;
+    g_desetup.exitCode = kExitSuccess;
+    g_messagesQuiet = options.external && options.hasLog;
     ReadDisplayMetrics();
     if (!RegisterMainClass(instance)) return 0;
 
@@ -215,7 +249,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     LayoutRect mainRect = MainWindowLayout(layout, g_desetup.screenWidth, desk.left, desk.top, desk.right, desk.bottom);
     HWND hwnd = CreateWindowExA(0, kClassName, " ", WS_POPUP, mainRect.x, mainRect.y, mainRect.width, mainRect.height, nullptr,
                                 nullptr, instance, nullptr);
-    if (!hwnd || !IsWindow(hwnd) || g_desetup.nothingToUninstall) return 0;
+    if (!hwnd || !IsWindow(hwnd) || g_desetup.nothingToUninstall) {
+        if (g_desetup.nothingToUninstall) LogLine("Rien \xe0 supprimer : PELORASD.INI sans VelmDir");
+        return EndRun(0);
+    }
     g_desetup.hMainWnd = hwnd;
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -228,7 +265,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
 
-    g_desetup.silentMode = IsExternalCommandLine(commandLine);
+    g_desetup.silentMode = options.external;
+    LogLine("%s%s ; r\xe9pertoire d'installation : %s ; mode sans dialogue : %s", g_desetup.titleText,
+            g_desetup.versionTail ? g_desetup.versionTail : "", g_desetup.installDir,
+            g_desetup.silentMode ? "oui" : "non");
     if (!g_desetup.nothingToUninstall) RunUninstall();
 
     MSG msg{};
@@ -236,5 +276,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return static_cast<int>(msg.wParam);
+    return EndRun(static_cast<int>(msg.wParam));
 }

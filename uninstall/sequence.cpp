@@ -31,7 +31,10 @@ const CompanionRequest kCloseRequests[] = {
 };
 
 // Ends the sequence: the cursor comes back and the main window goes.
-int Finish(HCURSOR previousCursor, int result) {
+// `exitCode` is the code the program ends with when codes are given.
+int Finish(HCURSOR previousCursor, int result, int exitCode) {
+    g_desetup.exitCode = exitCode;
+    LogLine(result ? "D\xe9sinstallation termin\xe9" "e" : "D\xe9sinstallation interrompue");
     if (previousCursor) SetCursor(previousCursor);
     if (g_desetup.hMainWnd) DestroyWindow(g_desetup.hMainWnd);
     return result;
@@ -79,7 +82,10 @@ void SetStatusLineId(UINT id) {
 // program that has not closed. The unattended removal shows nothing and
 // passes over it: what it still holds is deleted when Windows next starts.
 CompanionChoice AskAboutRunningCompanion(const char* title) {
-    if (g_desetup.silentMode) return kCompanionPassOver;
+    if (g_desetup.silentMode) {
+        LogLine("Le programme \"%s\" ne s'est pas ferm\xe9 : la d\xe9sinstallation continue sans lui", title);
+        return kCompanionPassOver;
+    }
     int answer = ShowMessage(g_desetup.hInstance, g_desetup.hMainWnd, IDS_COMPANION_RUNNING,
                              g_desetup.warningCaption, kStyleRetryQuestion, title);
     return answer == IDRETRY ? kCompanionRetry : kCompanionCancel;
@@ -101,8 +107,9 @@ int RunUninstall() {
         int answer = ShowMessage(instance, hwndMain, IDS_CONFIRM, g_desetup.warningCaption, kStyleQuestion, kProductWord,
                                  kProductWord);
         if (answer == IDNO) {
+            LogLine("Confirmation : non");
             ShowMessage(instance, hwndMain, IDS_NOT_REMOVED, g_desetup.warningCaption, kStyleNotice, kProductWord);
-            return Finish(nullptr, 0);
+            return Finish(nullptr, 0, kExitCancelled);
         }
     }
 
@@ -110,9 +117,11 @@ int RunUninstall() {
     UpdateWindow(hwndMain);
     SetStatusLine("");
     if (!CloseCompanionPrograms()) {
+        LogLine("Un programme du logiciel ne s'est pas ferm\xe9 : d\xe9sinstallation annul\xe9" "e");
         ShowMessage(instance, hwndMain, IDS_NOT_REMOVED, g_desetup.warningCaption, kStyleNotice, kProductWord);
-        return Finish(nullptr, 0);
+        return Finish(nullptr, 0, kExitProgramRunning);
     }
+    LogLine("Programmes du logiciel ferm\xe9s");
 
     // 4. Where the script's system files lie.
     g_desetup.systemFilesInWindowsDir = SystemFilesBelongInWindowsDir(g_desetup.windowsDir, g_desetup.systemDir);
@@ -123,30 +132,35 @@ int RunUninstall() {
     JoinInstallPath(scriptPath, sizeof scriptPath, "TLSETUP.INF");
     if (!FileOpens(scriptPath)) FormatText(scriptPath, sizeof scriptPath, "%sTLSETUP.INF", g_desetup.programDir);
     std::uint32_t loaded = ScriptQuery(kOpLoad, 0, scriptPath);
+    LogLine("Script %s : %s", scriptPath, loaded == 0 ? "charg\xe9" : "non charg\xe9");
     if (loaded == 1) {
         ShowMessage(instance, hwndMain, IDS_NO_MEMORY, g_desetup.errorCaption, kStyleNotice);
-        return Finish(nullptr, 0);
+        return Finish(nullptr, 0, kExitScript);
     }
     if (loaded == 2) {
         ShowMessage(instance, hwndMain, IDS_NO_SCRIPT, g_desetup.errorCaption, kStyleNotice, scriptPath, kProductWord);
-        return Finish(nullptr, 0);
+        return Finish(nullptr, 0, kExitScript);
     }
 
     // 6 to 8. Backups and INI entries.
     HCURSOR previousCursor = SetCursor(SystemCursor(IDC_WAIT));
     SetStatusLineId(IDS_STATUS_REMOVE_BACKUPS);
     RemoveIniBackups();
+    LogLine("Copies de sauvegarde WIN.nnn et SYSTEM.nnn supprim\xe9" "es");
     SetStatusLineId(IDS_STATUS_RESTORE_INI);
     UpdateWindow(hwndMain);
     if (!RestoreIniFiles()) {
         ShowMessage(instance, hwndMain, IDS_INI_NOT_RESTORED, g_desetup.errorCaption, kStyleNotice, kProductWord);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitIniFiles);
     }
+    LogLine("WIN.INI et SYSTEM.INI restaur\xe9s");
 
     // 9, 10. Program Manager group.
     UpdateWindow(hwndMain);
     SetStatusLineId(IDS_STATUS_REMOVE_GROUP);
-    if (!DeleteProgmanGroup(instance)) {
+    const BOOL groupDeleted = DeleteProgmanGroup(instance);
+    LogLine("Groupe \"ORVAN Pelora 200/250 Tools\" : %s", groupDeleted ? "supprim\xe9" : "non supprim\xe9");
+    if (!groupDeleted) {
         ShowMessage(instance, hwndMain, IDS_GROUP_NOT_DELETED, g_desetup.warningCaption, kStyleNotice, kProductWord);
     }
     SetStatusLine(" ");
@@ -162,7 +176,7 @@ int RunUninstall() {
     if (!library) {
         DeleteFileA(barCopy);
         ShowMessage(instance, hwndMain, IDS_NO_PERCENT_DLL, g_desetup.errorCaption, kStyleNotice, kProductWord);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitProgressLibrary);
     }
 
     // 12. Progress dialog.
@@ -179,7 +193,7 @@ int RunUninstall() {
     if (RemovePackageFiles(dialog) != 1) {
         ReleaseProgressBar(&dialog, &library, barCopy);
         ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitRemoval);
     }
     if (dialog) ShowWindow(dialog, SW_HIDE);
     UpdateWindow(hwndMain);
@@ -190,7 +204,7 @@ int RunUninstall() {
     if (RemovePackageDirs(dialog) != 1) {
         ReleaseProgressBar(&dialog, &library, barCopy);
         ShowMessage(instance, hwndMain, IDS_NOT_REMOVED_CLEANLY, g_desetup.warningCaption, kStyleNotice);
-        return Finish(previousCursor, 0);
+        return Finish(previousCursor, 0, kExitRemoval);
     }
     if (dialog) ShowWindow(dialog, SW_HIDE);
     UpdateWindow(hwndMain);
@@ -200,7 +214,9 @@ int RunUninstall() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         RegCloseKey(key);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+        LONG deleted = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+        LogLine("Registre HKLM\\%s : %s (erreur syst\xe8me %ld)", kUninstallKeyPath,
+                deleted == ERROR_SUCCESS ? "supprim\xe9" : "non supprim\xe9", deleted);
     }
 
     // Until here a run that is cut short can be run again: it still finds
@@ -213,7 +229,8 @@ int RunUninstall() {
     SetCurrentDirectoryA(root);
     char drive[3] = {letter, ':', '\0'};
     if (letter >= 'A' && letter <= 'Z') SetCurrentDirectoryA(drive);
-    RemoveDirectoryA(g_desetup.installDir);
+    LogLine("R\xe9pertoire %s : %s", g_desetup.installDir,
+            RemoveDirectoryA(g_desetup.installDir) ? "supprim\xe9" : "conserv\xe9");
     ScheduleLeftDirectories();
 
     // 19, 20. Closing text: plain success only when no file of the package
@@ -226,6 +243,8 @@ int RunUninstall() {
     } else if (FilesLeftForRestart() > 0) {
         closingId = IDS_REMOVED_AT_RESTART;
     }
+    LogLine("Fichiers supprim\xe9s au prochain d\xe9marrage de Windows : %d ; fichiers conserv\xe9s : %d",
+            FilesLeftForRestart(), FilesThatStay());
     LoadTextId(closingId, format, 512);
     char uninstaller[MAX_PATH];
     JoinInstallPath(uninstaller, sizeof uninstaller, "TLDELET.EXE");
@@ -237,8 +256,17 @@ int RunUninstall() {
     } else {
         wsprintfA(closing, format, kProductWord);
     }
+    LogLine("%s", closing);
     if (!g_desetup.silentMode) MessageBoxA(hwndMain, closing, g_desetup.titleText, MB_OK);
 
     // 21.
-    return Finish(previousCursor, 1);
+    // Files left for the next start of Windows need a restart; files that
+    // stay are a removal that did not finish.
+    int exitCode = kExitSuccess;
+    if (FilesThatStay() > 0) {
+        exitCode = kExitRemoval;
+    } else if (FilesLeftForRestart() > 0) {
+        exitCode = kExitRestartNeeded;
+    }
+    return Finish(previousCursor, 1, exitCode);
 }

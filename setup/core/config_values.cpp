@@ -43,6 +43,13 @@ bool BuildUninstallCommand(char* out, std::size_t size, const char* dest) {
     return JoinPath(out, size, dest, "tldelet.exe");
 }
 
+bool BuildQuietUninstallCommand(char* out, std::size_t size, const char* command) {
+    for (const char* p = command; *p; ++p) {
+        if (*p == ' ') return FormatText(out, size, "\"%s\" External", command);
+    }
+    return FormatText(out, size, "%s External", command);
+}
+
 bool MakePortKey(char* out, std::size_t size, const char* hardwareKey) {
     bool ok = CopyText(out, size, hardwareKey);
     for (char* p = out; *p; ++p) {

@@ -89,6 +89,15 @@ TEST(UninstallCommand, JoinedWithOneBackslash) {
     EXPECT_FALSE(BuildUninstallCommand(cmd, 10, "C:\\VIREO"));
 }
 
+TEST(UninstallCommand, QuietFormAddsExternalAndQuotesAPathWithBlanks) {
+    char cmd[64];
+    ASSERT_TRUE(BuildQuietUninstallCommand(cmd, sizeof cmd, "C:\\VIREO\\tldelet.exe"));
+    EXPECT_STREQ(cmd, "C:\\VIREO\\tldelet.exe External");
+    ASSERT_TRUE(BuildQuietUninstallCommand(cmd, sizeof cmd, "D:\\MY TOOLS\\tldelet.exe"));
+    EXPECT_STREQ(cmd, "\"D:\\MY TOOLS\\tldelet.exe\" External");
+    EXPECT_FALSE(BuildQuietUninstallCommand(cmd, 16, "C:\\VIREO\\tldelet.exe"));
+}
+
 TEST(PortKey, BackslashesBecomeAmpersands) {
     char key[60];
     ASSERT_TRUE(MakePortKey(key, sizeof key, "A\\B\\C"));

@@ -88,8 +88,8 @@ protected:
     }
 
     // Starts the installer from its folder and waits for its welcome screen.
-    void StartInstaller(const char* program = "tlsetup.exe") {
-        ASSERT_TRUE(robot_.Start(dir_ + program, "", dir_));
+    void StartInstaller(const char* program = "tlsetup.exe", const std::string& options = "") {
+        ASSERT_TRUE(robot_.Start(dir_ + program, options, dir_));
         ASSERT_TRUE(robot_.WaitWindow(WindowQuery::Class("SetupWinClass"), kBound, &main_));
         EXPECT_EQ(robot_.Caption(main_), kMainTitle);
     }
@@ -476,6 +476,35 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     for (const SeenDialog& shown : robot_.Transcript()) {
         EXPECT_NE(shown.caption, kMainTitle) << "the sequence went on: " << shown.Describe();
     }
+}
+
+// With an option on the command line the run ends with its exit code:
+// Cancel at the question about a program that does not close gives 14, and
+// the log tells the question and the code.
+TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGiven) {
+    StartCompanion("PanelClass", "--never");
+    Prepare();
+    const std::string log = dir_ + "SETUP.LOG";
+    StartInstaller("tlsetup.exe", "/LOG=" + log);
+    PressFirstKey();
+    SeenDialog seen;
+    HWND box = nullptr;
+    ASSERT_TRUE(robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box)) << robot_.TranscriptText();
+    ExpectCompanionQuestion(seen, "PanelClass");
+    ASSERT_TRUE(robot_.Click(box, IDCANCEL));
+    ExpectNotice(kWarningCaption, kNotInstalled);
+    DWORD code = 0;
+    ASSERT_TRUE(robot_.WaitExit(kBound, &code));
+    EXPECT_EQ(code, 14u) << robot_.TranscriptText();
+    std::string text(4096, '\0');
+    DWORD read = 0;
+    HANDLE file = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "no log " << log;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    EXPECT_NE(text.find("Message 1080 "), std::string::npos) << text;
+    EXPECT_NE(text.find("Exit code 14\r\n"), std::string::npos) << text;
 }
 
 // Wine's ExitWindowsEx ends the session through wineboot: every process with

@@ -34,7 +34,7 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
 
 ::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run) {
     robot::Robot r;
-    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", "", disk1);
+    ::testing::AssertionResult ok = r.Start(disk1 + "\\TLSETUP.EXE", answers.args, disk1);
     if (!ok) return ok;
     HWND main = nullptr;
     ok = r.WaitWindow(robot::WindowQuery::Class("SetupWinClass"), kBound, &main);
@@ -113,6 +113,72 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
     run->transcript = r.Transcript();
     run->transcriptText = r.TranscriptText();
     return ::testing::AssertionSuccess();
+}
+
+namespace {
+
+// The progress dialogs of both programs, told apart from every other window
+// by their controls: 107, 108 and the bar 104 in the installer's, 103, 104
+// and the bar 100 in the uninstaller's.
+bool IsProgressDialog(const robot::WindowInfo& w) {
+    if (w.className != "#32770") return false;
+    return (w.Control(107) && w.Control(108) && w.Control(104)) || (w.Control(103) && w.Control(104) && w.Control(100));
+}
+
+}  // namespace
+
+::testing::AssertionResult RunUnattended(const std::string& exe, const std::string& args, const std::string& workDir,
+                                         QuietRun* run) {
+    robot::Robot r;
+    ::testing::AssertionResult ok = r.Start(exe, args, workDir);
+    if (!ok) return ok;
+    const DWORD start = GetTickCount();
+    const DWORD bound = robot::ScaledBound(kInstallBound);
+    while (WaitForSingleObject(r.Process(), 20) != WAIT_OBJECT_0) {
+        for (const robot::WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
+            // The uninstaller's backdrop shows the removal's steps in its
+            // status line: a progress window too.
+            if (IsProgressDialog(w) || w.className == "DeSetupWinClass") {
+                run->progressSeen = true;
+                continue;
+            }
+            // A window is judged once it is whole: a dialog is seen a moment
+            // before its controls are in it (or after they are gone).
+            WaitForSingleObject(r.Process(), 300);
+            if (!IsWindow(w.hwnd) || !IsWindowVisible(w.hwnd)) continue;
+            const robot::WindowInfo whole = robot::Inspect(w.hwnd);
+            if (IsProgressDialog(whole)) continue;
+            robot::SeenDialog seen = robot::ReadDialog(whole);
+            r.Kill();
+            return ::testing::AssertionFailure() << exe << " " << args << " showed a window of class "
+                                                 << whole.className << " \"" << whole.caption
+                                                 << "\": " << seen.Describe();
+        }
+        if (GetTickCount() - start > bound) {
+            return ::testing::AssertionFailure() << exe << " " << args << " still running after " << bound / 1000
+                                                 << " s:\n" << robot::DescribeScreen();
+        }
+    }
+    // Boxes that came and went between two looks are in the transcript.
+    r.Observe();
+    for (const robot::SeenDialog& d : r.Transcript()) {
+        bool progress = !d.messageBox;
+        for (int id : {107, 108, 104}) {
+            bool has = false;
+            for (const robot::ControlInfo& c : d.controls) has = has || c.id == id;
+            progress = progress && has;
+        }
+        if (!progress) return ::testing::AssertionFailure() << exe << " " << args << " showed " << d.Describe();
+    }
+    GetExitCodeProcess(r.Process(), &run->exitCode);
+    return ::testing::AssertionSuccess();
+}
+
+std::string OneFolderSet() {
+    std::string dir = robot::MakeTempDir("oneset") + "SET";
+    EXPECT_TRUE(CopyTree(robot::DistDisk1(), dir)) << robot::DistDisk1();
+    EXPECT_TRUE(CopyTree(robot::DistDisk2(), dir)) << robot::DistDisk2();
+    return dir;
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -46,6 +46,8 @@ struct InstallAnswers {
     // The installer is ended at once (TerminateProcess, as by a power cut)
     // when the insert-disk prompt comes, instead of being answered.
     bool endAtDiskPrompt = false;
+    // The installer's command line.
+    std::string args;
 };
 
 struct InstallRun {
@@ -64,6 +66,20 @@ struct InstallRun {
 // "&Exit Setup" (or any earlier end, or the insert-disk prompt where the
 // answers end it there), bounded.
 ::testing::AssertionResult RunInstaller(const std::string& disk1, const InstallAnswers& answers, InstallRun* run);
+
+// A run with options that nobody answers: the program is started with `args`
+// in `workDir` and watched until it ends. Any window of it other than a
+// progress dialog fails the run at once (the program is then ended).
+struct QuietRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    bool progressSeen = false;
+};
+::testing::AssertionResult RunUnattended(const std::string& exe, const std::string& args, const std::string& workDir,
+                                         QuietRun* run);
+
+// A fresh folder holding the files of both diskettes of the set, as an
+// administrator copies them for an unattended installation.
+std::string OneFolderSet();
 
 bool Exists(const std::string& path);
 std::string WindowsDir();

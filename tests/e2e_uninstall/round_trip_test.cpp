@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -581,6 +582,96 @@ TEST_F(RoundTrip, RemovalEndedBetweenTheStepsOfTheSystemIniReplacementIsComplete
 
 namespace {
 
+// The installation's mark on the machine, for comparing two installations:
+// the installed files with their sizes, the settings file, the INI lines,
+// the registry entries, the printer and the group.
+void ListTree(const std::string& dir, const std::string& rel, std::string* out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    std::set<std::string> lines;
+    std::vector<std::string> subdirs;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            subdirs.push_back(name);
+            lines.insert(rel + name + "\\");
+        } else {
+            lines.insert(rel + name + " " + std::to_string(fd.nFileSizeLow));
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+    for (const std::string& line : lines) *out += line + "\n";
+    for (const std::string& sub : subdirs) ListTree(dir + "\\" + sub, rel + sub + "\\", out);
+}
+
+std::string RegistryText(const char* path, const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | robot::ProgramRegView(), &key) != ERROR_SUCCESS) {
+        return "<no key>";
+    }
+    char value[512] = "";
+    DWORD size = sizeof value - 1;
+    LONG got = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return got == ERROR_SUCCESS ? std::string(value, strnlen(value, size)) : "<missing>";
+}
+
+std::string MachineSnapshot(const std::string& installDir) {
+    std::string s = "files:\n";
+    ListTree(installDir, "", &s);
+    s += "PELORASD.INI:\n" + ReadFileBytes(WindowsDir() + "\\PELORASD.INI") + "\n";
+    const char* const winIni[][2] = {{"windows", "run"},         {"windows", "device"},
+                                     {"devices", "ORVAN Pelora 200/250 PCL"},
+                                     {"PrinterPorts", "ORVAN Pelora 200/250 PCL"},
+                                     {"FontSubstitutes", "Courier"}};
+    for (const auto& k : winIni) s += std::string("WIN.INI [") + k[0] + "] " + k[1] + "=" + Profile(k[0], k[1]) + "\n";
+    s += "SYSTEM.INI PeloraLPT=" + Profile("386Enh", "PeloraLPT", "system.ini") + "\n";
+    s += std::string("backups: ") + (Exists(WindowsDir() + "\\SYSTEM.001") ? "SYSTEM.001 " : "") +
+         (Exists(WindowsDir() + "\\WIN.001") ? "WIN.001" : "") + "\n";
+    for (const char* name : {"DisplayName", "UninstallString"}) {
+        s += std::string("uninstall ") + name + "=" + RegistryText(kUninstallKey, name) + "\n";
+    }
+    HANDLE printer = nullptr;
+    char printerName[] = "ORVAN Pelora 200/250 PCL";
+    const bool hasPrinter = OpenPrinterA(printerName, &printer, nullptr) != 0;
+    if (hasPrinter) ClosePrinter(printer);
+    s += std::string("printer: ") + (hasPrinter ? "yes" : "no") + "\n";
+    s += std::string("group: ") + (GroupFolderExists() ? "yes" : "no") + "\n";
+    return s;
+}
+
+const char kSetupLog[] = "C:\\SETUP.LOG";
+const char kRemovalLog[] = "C:\\REMOVAL.LOG";
+
+// The lines of a log, without their line ends.
+std::vector<std::string> LogLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string text = ReadFileBytes(path);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+bool AnyLineHas(const std::vector<std::string>& lines, const std::string& part) {
+    for (const std::string& line : lines) {
+        if (line.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
+}
+
 // The machine reports Windows 95 to the programs of this name.
 void ReportWindows95To(const char* program) {
     const std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
@@ -611,6 +702,167 @@ std::string RegisteredDriverFiles() {
 }
 
 }  // namespace
+
+TEST_F(RoundTrip, UnattendedInstallationFromOneFolderMatchesTheDefaultsAndIsRemovedUnattended) {
+    // The reference: an interactive installation with the defaults, then
+    // its removal by the deployment tools' command.
+    InstallAndCheck();
+    if (HasFatalFailure()) return;
+    const std::string interactive = MachineSnapshot(kInstallDir);
+    const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
+    EXPECT_EQ(quiet, std::string(kInstallDir) + "\\tldelet.exe External");
+    Robot first;
+    ASSERT_TRUE(first.Start(Install("TLDELET.EXE"), "External", kInstallDir));
+    ASSERT_TRUE(first.WaitExit(300000)) << first.TranscriptText();
+    const std::string removed = MachineSnapshot(kInstallDir);
+
+    // Both diskettes' files in one folder, nobody at the keyboard.
+    const std::string set = e2e::OneFolderSet();
+    e2e::QuietRun install;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", std::string("/S /LOG=") + kSetupLog, set, &install));
+    EXPECT_EQ(install.exitCode, 3010u) << "installed, Windows to be restarted";
+    EXPECT_TRUE(install.progressSeen) << "the progress dialog tells the user that something is installed";
+    EXPECT_EQ(MachineSnapshot(kInstallDir), interactive);
+    EXPECT_EQ(RegistryText(kUninstallKey, "QuietUninstallString"), quiet);
+
+    std::vector<std::string> log = LogLines(kSetupLog);
+    ASSERT_GE(log.size(), 20u) << Joined(log);
+    EXPECT_EQ(log[0].rfind("ORVAN Vireo Setup 2.10, 20", 0), 0u) << "title, version of the set, date: " << log[0];
+    EXPECT_EQ(log[1], std::string("Command line: /S /LOG=") + kSetupLog);
+    for (const std::string& part :
+         {std::string("Directory C:\\VIREO: exists"), std::string("Directory C:\\VIREO\\SPOOL: created"),
+          std::string("VIREO.EX_ to C:\\VIREO\\.\\VIREO.EXE: "), std::string("VELMPS.200 to C:\\VIREO\\DRIVER\\PS\\VELMPS.WPD: 1500 bytes"), std::string("Port: LPT1:"),
+          std::string("SYSTEM.INI [386Enh] PeloraLPT=1: written"), std::string("AddPrinter \"ORVAN Pelora 200/250 PCL\""),
+          std::string("[Applications] VelmDir=C:\\VIREO: written"),
+          std::string("Program Manager group \"ORVAN Pelora 200/250 Tools\": created"),
+          std::string("QuietUninstallString \"") + quiet + "\"", std::string("Message 1009 ")}) {
+        EXPECT_TRUE(AnyLineHas(log, part)) << part << " not in the log:\n" << Joined(log);
+    }
+    EXPECT_EQ(log.back(), "Exit code 3010");
+
+    // The unattended removal with a log leaves the machine as the first did.
+    installedSystemIni_ = ReadFileBytes(WindowsDir() + "\\SYSTEM.INI");
+    ASSERT_TRUE(WriteProfileStringA("PSCRIPT", "External Printers", "3"));
+    e2e::QuietRun removal;
+    ASSERT_TRUE(e2e::RunUnattended(Install("TLDELET.EXE"), std::string("External /LOG=") + kRemovalLog, kInstallDir,
+                                   &removal));
+    EXPECT_EQ(removal.exitCode, 0u);
+    EXPECT_EQ(MachineSnapshot(kInstallDir), removed);
+    ExpectRemoved();
+    std::vector<std::string> removalLog = LogLines(kRemovalLog);
+    ASSERT_FALSE(removalLog.empty());
+    EXPECT_EQ(removalLog[1], std::string("Ligne de commande : External /LOG=") + kRemovalLog);
+    for (const std::string& part : {std::string("Fichier C:\\VIREO\\.\\VIREO.EXE : supprim\xe9"),
+                                    std::string("WIN.INI et SYSTEM.INI restaur\xe9s"),
+                                    std::string("D\xe9sinstallation termin\xe9")}) {
+        EXPECT_TRUE(AnyLineHas(removalLog, part)) << part << " not in the log:\n" << Joined(removalLog);
+    }
+    EXPECT_EQ(removalLog.back(), "Code de sortie 0");
+}
+
+TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuietCommand) {
+    const std::string set = e2e::OneFolderSet();
+    // A port the machine lacks is refused before anything is installed.
+    e2e::QuietRun refused;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "/S /PORT=LPT4: /LOG=C:\\PORT.LOG", set, &refused));
+    EXPECT_EQ(refused.exitCode, 4u);
+    std::vector<std::string> refusal = LogLines("C:\\PORT.LOG");
+    EXPECT_TRUE(AnyLineHas(refusal, "Message 1072 (system error ")) << Joined(refusal);
+    EXPECT_TRUE(AnyLineHas(refusal, "The port LPT4: cannot be used.")) << Joined(refusal);
+    EXPECT_FALSE(Exists(kInstallDir));
+    // The Windows directory is refused as a given destination, as in the
+    // destination dialog.
+    e2e::QuietRun windows;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "/S /DIR=" + WindowsDir(), set, &windows));
+    EXPECT_EQ(windows.exitCode, 7u);
+    EXPECT_FALSE(Exists(WindowsDir() + "\\VIREO.EXE"));
+
+    // A program of the package that never closes is passed over without a
+    // question, by the installation and by the removal.
+    StartCompanion("PanelClass", "--never");
+    const std::string dir = "C:\\Vireo Tools";
+    e2e::QuietRun install;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG",
+                                   set, &install));
+    EXPECT_EQ(install.exitCode, 3010u);
+    std::vector<std::string> log = LogLines(kSetupLog);
+    EXPECT_TRUE(AnyLineHas(log, "Program \"PanelClass\" has not closed; passed over")) << Joined(log);
+    EXPECT_TRUE(Exists(dir + "\\VIREO.EXE"));
+    EXPECT_FALSE(Exists(kInstallDir)) << "nothing in the default destination";
+    EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "2");
+    char shortDir[MAX_PATH] = "";
+    GetShortPathNameA(dir.c_str(), shortDir, sizeof shortDir);
+    EXPECT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), shortDir);
+    const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
+    EXPECT_EQ(quiet, std::string(shortDir) + "\\tldelet.exe External");
+
+    // The deployment tool's command, as it stands in the registry, with a
+    // log. A file held open by a viewer is left to the next start of
+    // Windows, which the exit code asks for.
+    pending::TakeDeletions();
+    HANDLE viewer = CreateFileA((dir + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    const std::size_t blank = quiet.rfind(' ');
+    ASSERT_NE(blank, std::string::npos);
+    e2e::QuietRun removal;
+    ::testing::AssertionResult removed = e2e::RunUnattended(
+        quiet.substr(0, blank), quiet.substr(blank + 1) + " /LOG=" + kRemovalLog, dir, &removal);
+    CloseHandle(viewer);
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(removal.exitCode, 3010u) << "removed, with a file left to the next start";
+    std::vector<std::string> removalLog = LogLines(kRemovalLog);
+    EXPECT_TRUE(AnyLineHas(removalLog, "Le programme \"PanelClass\" ne s'est pas ferm\xe9")) << Joined(removalLog);
+    EXPECT_TRUE(AnyLineHas(removalLog, "README.TXT : supprim\xe9 au prochain d\xe9marrage de Windows")) << Joined(removalLog);
+    EXPECT_EQ(removalLog.empty() ? "" : removalLog.back(), "Code de sortie 3010") << Joined(removalLog);
+    EXPECT_EQ(pending::TakeDeletions().size(), 2u) << "README.TXT and the directory it keeps";
+    EXPECT_FALSE(Exists(dir + "\\VIREO.EXE"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
+}
+
+TEST_F(RoundTrip, UnattendedInstallationWithoutTheSecondDisketteFailsWithItsCodeAndLog) {
+    // Only the first diskette's files: the second's are a failure, not a prompt.
+    const std::string one = robot::MakeTempDir("disk1only") + "DISK1";
+    ASSERT_TRUE(e2e::CopyTree(robot::DistDisk1(), one));
+    e2e::QuietRun run;
+    ASSERT_TRUE(e2e::RunUnattended(one + "\\TLSETUP.EXE", std::string("/LOG=") + kSetupLog + " /S", one, &run));
+    EXPECT_EQ(run.exitCode, 9u);
+    std::vector<std::string> log = LogLines(kSetupLog);
+    ASSERT_GE(log.size(), 3u) << Joined(log);
+    const std::string missing = log[log.size() - 3];
+    EXPECT_EQ(missing.rfind("Source file " + one + "\\", 0), 0u) << Joined(log);
+    EXPECT_NE(missing.find(" not found (system error 2)"), std::string::npos) << missing;
+    EXPECT_EQ(log[log.size() - 2].rfind("Message 1006 (system error ", 0), 0u) << Joined(log);
+    EXPECT_EQ(log.back(), "Exit code 9");
+    // Nothing of Windows' configuration was touched.
+    IniState after = ReadIniState();
+    EXPECT_EQ(after.run, before_.run);
+    EXPECT_EQ(after.portLine, "<missing>");
+    EXPECT_FALSE(after.backups);
+    EXPECT_FALSE(after.uninstallKey);
+    EXPECT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), "<missing>") << "the package's own file only";
+    EXPECT_FALSE(GroupFolderExists());
+
+    // A command line that is not understood installs nothing, silently
+    // under /S; /? shows the usage text.
+    e2e::QuietRun unknown;
+    ASSERT_TRUE(e2e::RunUnattended(one + "\\TLSETUP.EXE", "/S /SILENT", one, &unknown));
+    EXPECT_EQ(unknown.exitCode, 1u);
+    Robot usage;
+    ASSERT_TRUE(usage.Start(one + "\\TLSETUP.EXE", "/?", one));
+    SeenDialog box;
+    HWND found = nullptr;
+    ASSERT_TRUE(usage.WaitMessageBox("ORVAN Vireo Setup", kBound, &box, &found));
+    EXPECT_EQ(box.text.rfind("TLSETUP [/S] [/DIR=path] [/PORT=LPTn:] [/LOG=path] [/?]", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find("3010 done (restart Windows)"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("14 program not closed (Cancel), 16 log file."), std::string::npos) << "cut short? " << box.text;
+    ASSERT_TRUE(usage.Click(found, IDOK));
+    DWORD code = 0;
+    ASSERT_TRUE(usage.WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1u);
+    EXPECT_FALSE(Exists(WindowsDir() + "\\SYSTEM.001")) << "nothing installed";
+}
 
 // Windows 95's own layout: the system directory is the SYSTEM subdirectory
 // of the Windows directory, so the script's SYSTEM records go there (a local

@@ -21,6 +21,7 @@ INT_PTR CALLBACK DestDlgProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
 BOOL CreateDestinationTree(HWND) { return TRUE; }
 BOOL CopyPackageFiles(HWND) { return TRUE; }
 bool ScriptStaysInItsPlaces(char*, std::size_t) { return true; }
+bool IsSystemsOwnDirectory(const char*) { return false; }
 BOOL BackupIniFiles() { return TRUE; }
 void ClearPrinterSections() {}
 BOOL RegisterPrinter() { return TRUE; }
