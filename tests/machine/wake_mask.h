@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
-extern "C" decltype(&MsgWaitForMultipleObjects) __imp_MsgWaitForMultipleObjects;
+#include "import_slot.h"
+
+TLS_IMPORT_SLOT_DECL(MsgWaitForMultipleObjects, 20, g_msgWaitSlot);
 
 namespace win95 {
 
@@ -46,27 +48,16 @@ inline DWORD WINAPI MsgWaitKnownBitsOnly(DWORD count, const HANDLE* handles, BOO
 class StrictWakeMask {
 public:
     StrictWakeMask() {
-        DWORD protection = 0;
-        swapped_ = VirtualProtect(&__imp_MsgWaitForMultipleObjects, sizeof __imp_MsgWaitForMultipleObjects,
-                                  PAGE_READWRITE, &protection) != FALSE;
-        if (!swapped_) {
-            ADD_FAILURE() << "import slot not writable, error " << GetLastError();
-            return;
-        }
         g_wakeCounts = WakeMaskCounts{};
         g_strictThread = GetCurrentThreadId();
-        g_realMsgWait = __imp_MsgWaitForMultipleObjects;
-        __imp_MsgWaitForMultipleObjects = MsgWaitKnownBitsOnly;
-    }
-    ~StrictWakeMask() {
-        if (swapped_) __imp_MsgWaitForMultipleObjects = g_realMsgWait;
+        swaps_.Swap(g_msgWaitSlot, MsgWaitKnownBitsOnly, &g_realMsgWait);
     }
     StrictWakeMask(const StrictWakeMask&) = delete;
     StrictWakeMask& operator=(const StrictWakeMask&) = delete;
     const WakeMaskCounts& Counts() const { return g_wakeCounts; }
 
 private:
-    bool swapped_ = false;
+    ImportSwaps swaps_;
 };
 
 }  // namespace win95
