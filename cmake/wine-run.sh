@@ -8,7 +8,10 @@
 # persistent wineserver under its own Xvfb display, seeds the machine state
 # again (HKEY_DYN_DATA is volatile, and the seed program may be newer than the
 # template), runs the program, ends the wineserver and deletes the prefix.
-# TLS_WINE_DRIVES maps extra drive letters (see below).  TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
+# TLS_WINE_DRIVES maps extra drive letters (see below). A program that exits
+# with 75 is run again in a new Wine session on the same prefix, a restart of
+# Windows (TLS_WINE_SESSION tells it which session it is in: 1, 2, ...).
+# TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
 set -u
 template="" seed=""
 while [ $# -gt 0 ]; do
@@ -110,11 +113,22 @@ attempt() {
         # Persistent for a few seconds only, so that the volatile registry seeded
         # below survives until the program starts, yet a server left behind by a
         # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
-        "$wineserver" -p10 </dev/null >/dev/null 2>&1
-        if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
-        "$wine" "$@"
-        rc=$?
-        "$wineserver" -k 2>/dev/null
+        # A program that ends with 75 asks for a restart of Windows: the
+        # session ends (the server writes the registry out), a new one starts
+        # on the same prefix and carries out the next-start file operations,
+        # and the program runs again with TLS_WINE_SESSION one higher.
+        session=1
+        while :; do
+            "$wineserver" -p10 </dev/null >/dev/null 2>&1
+            if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
+            TLS_WINE_SESSION=$session "$wine" "$@"
+            rc=$?
+            "$wineserver" -k 2>/dev/null
+            [ $rc = 75 ] && [ $session -lt 4 ] || break
+            "$wineserver" -w 2>/dev/null
+            session=$((session + 1))
+            echo "wine-run: restarting the Wine session (session $session)" >&2
+        done
         exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$@" 2>&1 | tee "$log"
     local rc=$?
     set +o pipefail
