@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../e2e_support/installer_texts.h"
 #include "machine_state.h"
 #include "robot.h"
 #include "under_test.h"
@@ -20,16 +21,8 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-// Upper bounds only: a Wine program on a loaded machine can take long to start.
-constexpr DWORD kBound = 60000;
-
-const char kMainTitle[] = "ORVAN Vireo Setup";
 const char kErrorCaption[] = "ORVAN Vireo Setup Error";
 const char kWarningCaption[] = "ORVAN Vireo Setup Warning";
-
-const char kCancelQuestion[] = "Setup has not finished installing the software.\nAre you sure you want to cancel?";
-const char kNotInstalled[] =
-    "The software has not been installed successfully.  You must run Setup again before using Vireo.";
 
 // Port dialog 911 and restart prompt 904, known by their control ids.
 const std::vector<int> kPortDialogIds = {123, 124, 125, 126, 127};
