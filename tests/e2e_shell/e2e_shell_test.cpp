@@ -55,6 +55,12 @@ bool WriteTextFile(const std::string& path, const char* text) {
 
 class Installer : public ::testing::Test {
 protected:
+    // The machine seeded anew with LPT1: to LPTn: only.
+    static int SeedPorts(int lptPorts) {
+        MachineOptions options;
+        options.lptPorts = lptPorts;
+        return SeedMachine(options);
+    }
     void SetUp() override {
         dir_ = robot::MakeTempDir("TLS", "C:\\");
         ASSERT_FALSE(dir_.empty()) << "cannot make a folder on C:";
@@ -231,9 +237,7 @@ TEST_F(Installer, AltKeyDoesNotStartTheSequence) {
 }
 
 TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
-    MachineOptions options;
-    options.lptPorts = 0;
-    ASSERT_EQ(SeedMachine(options), 0);
+    ASSERT_EQ(SeedPorts(0), 0);
     Prepare();
     StartInstaller();
     PressFirstKey();
@@ -305,9 +309,7 @@ TEST_F(Installer, CancelThenYesGivesMessage1006AsFinalNotice) {
 }
 
 TEST_F(Installer, TwoPortsDisableLpt3) {
-    MachineOptions options;
-    options.lptPorts = 2;
-    ASSERT_EQ(SeedMachine(options), 0);
+    ASSERT_EQ(SeedPorts(2), 0);
     Prepare();
     StartInstaller();
     PressFirstKey();
