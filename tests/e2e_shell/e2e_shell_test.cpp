@@ -55,6 +55,14 @@ bool WriteTextFile(const std::string& path, const char* text) {
 
 class Installer : public ::testing::Test {
 protected:
+    // The installer started in its folder and past its first screen: the
+    // port dialog, null when it does not come.
+    HWND StartAtPortDialog() {
+        Prepare();
+        StartInstaller();
+        PressFirstKey();
+        return WaitPortDialog();
+    }
     // The machine seeded anew with LPT1: to LPTn: only.
     static int SeedPorts(int lptPorts) {
         MachineOptions options;
@@ -248,10 +256,7 @@ TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
 }
 
 TEST_F(Installer, CancelNoThenConnectOnLpt2GoesOn) {
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     ASSERT_TRUE(robot_.Click(ports, IDCANCEL));
     SeenDialog question;
@@ -289,10 +294,7 @@ TEST_F(Installer, CancelNoThenConnectOnLpt2GoesOn) {
 }
 
 TEST_F(Installer, CancelThenYesGivesMessage1006AsFinalNotice) {
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     ASSERT_TRUE(robot_.Click(ports, IDCANCEL));
     HWND box = nullptr;
@@ -310,10 +312,7 @@ TEST_F(Installer, CancelThenYesGivesMessage1006AsFinalNotice) {
 
 TEST_F(Installer, TwoPortsDisableLpt3) {
     ASSERT_EQ(SeedPorts(2), 0);
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_TRUE(robot_.Enabled(ports, 124));
     EXPECT_TRUE(robot_.Enabled(ports, 125));
@@ -344,10 +343,7 @@ TEST_F(Installer, PortListLongerThan120BytesIsReadWithoutAMessage) {
     ASSERT_TRUE(AddSpoolerPorts({"COM5:", "COM6:", "COM7:", "COM8:", "C:\\PELORA\\SPOOL\\OUTPUT.PRN"}));
     DWORD needed = PortListSize();
     ASSERT_GT(needed, 120u) << "the machine's port list must not fit the first attempt's 120 bytes";
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_TRUE(robot_.Enabled(ports, 126)) << "all three ports counted";
     std::vector<SeenDialog> seen = robot_.Transcript();
@@ -396,10 +392,7 @@ TEST_F(Installer, InstallerWaitsForALateClosingCompanion) {
     Robot* spooler = StartCompanion("SpoolerClass", "--delay 1000");
     Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 1000");
     Robot* zeroda = StartCompanion("ZerODAClass", "--only-lparam 0 --delay 1000");
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_EQ(FindWindowA("SpoolerClass", nullptr), nullptr) << "the port dialog came before the companion closed";
     EXPECT_EQ(FindWindowA("ZerODAClass", nullptr), nullptr) << "the port dialog came before the companion closed";
