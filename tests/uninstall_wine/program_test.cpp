@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../machine/process_window.h"
 #include "start_process.h"
 #include "wine_files.h"
 
@@ -181,35 +182,9 @@ struct Companion {
     }
 };
 
-// A visible top-level window of process pid that `is` accepts; null when none.
-struct FindWindowOf {
-    DWORD pid;
-    bool (*is)(HWND);
-    HWND found;
-};
+bool IsMainWindow(HWND hwnd) { return IsWindowVisible(hwnd) && ClassOf(hwnd) == "DeSetupWinClass"; }
 
-BOOL CALLBACK WindowOfProcess(HWND hwnd, LPARAM param) {
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != find->pid || !IsWindowVisible(hwnd) || !find->is(hwnd)) return TRUE;
-    find->found = hwnd;
-    return FALSE;
-}
-
-HWND VisibleWindowOf(DWORD pid, bool (*is)(HWND)) {
-    FindWindowOf find{pid, is, nullptr};
-    EnumWindows(WindowOfProcess, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
-bool IsMainWindow(HWND hwnd) {
-    char cls[32];
-    GetClassNameA(hwnd, cls, sizeof cls);
-    return std::string(cls) == "DeSetupWinClass";
-}
-
-bool IsProgressDialog(HWND hwnd) { return GetDlgItem(hwnd, 103) && GetDlgItem(hwnd, 100); }
+bool IsProgressDialog(HWND hwnd) { return IsWindowVisible(hwnd) && GetDlgItem(hwnd, 103) && GetDlgItem(hwnd, 100); }
 
 const wchar_t kWarningCaption[] = L"ORVAN Vireo Avertissement";
 const wchar_t kErrorCaption[] = L"ORVAN Vireo Erreur";
@@ -461,7 +436,7 @@ TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
         Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; },
         [&](DWORD pid) {
             if (!FindWindowA("SpoolerClass", nullptr)) return;
-            HWND window = VisibleWindowOf(pid, IsMainWindow);
+            HWND window = TopWindowOf(pid, IsMainWindow);
             if (!window) return;
             ++looksWhileWaiting;
             if (!FileExists(Install("VIREO.EXE"))) ++filesGoneTooEarly;
@@ -502,7 +477,7 @@ TEST_F(Program, CancelQuestionOfTheProgressDialogNeverStopsTheRemoval) {
         Install("TLDELET.EXE"), "External", [](const Box& box) { return box.yesNo ? IDYES : IDOK; },
         [&](DWORD pid) {
             if (asked) return;
-            HWND progress = VisibleWindowOf(pid, IsProgressDialog);
+            HWND progress = TopWindowOf(pid, IsProgressDialog);
             if (!progress) return;
             dialogTitle = WindowTextW(progress);
             // Escape, pressed in the dialog: without a control to take it, the dialog holds the focus.
