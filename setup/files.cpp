@@ -6,6 +6,7 @@
 #include "font_names.h"
 #include "full_path.h"
 #include "messages.h"
+#include "next_start.h"
 #include "resource.h"
 #include "script_engine.h"
 #include "script_places.h"
@@ -62,23 +63,26 @@ bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled
 // Enters the directory, creating it (one level) when it cannot be entered.
 // The destination directory itself is created closed to standard users;
 // the directories below it inherit its access list.
+// A directory of the package that a removal left to the next start of
+// Windows is taken off that list, as is every file written below.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     if (SetCurrentDirectoryA(path)) {
         LogLine("Directory %s: exists", path);
-        return true;
+    } else {
+        DirectoryMade made = DirectoryMade::kPlain;
+        if (destination) {
+            made = CreatePackageDirectory(path);
+        } else if (!CreateDirectoryA(path, nullptr)) {
+            made = DirectoryMade::kFailed;
+        }
+        if (made == DirectoryMade::kFailed) {
+            LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
+            return false;
+        }
+        LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
+        SetCurrentDirectoryA(path);
     }
-    DirectoryMade made = DirectoryMade::kPlain;
-    if (destination) {
-        made = CreatePackageDirectory(path);
-    } else if (!CreateDirectoryA(path, nullptr)) {
-        made = DirectoryMade::kFailed;
-    }
-    if (made == DirectoryMade::kFailed) {
-        LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
-        return false;
-    }
-    LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
-    SetCurrentDirectoryA(path);
+    CancelRestartDeletions(g_setup.windowsDir, path);
     return true;
 }
 
@@ -214,6 +218,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
             if (action == AttemptAction::kDone) {
+                CancelRestartDeletions(g_setup.windowsDir, destPath);
                 LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
                         FileBytes(destPath));
                 break;

@@ -12,8 +12,8 @@ namespace pending {
 
 // The names listed for deletion (pairs whose second name is empty), each
 // from its drive letter on; the list is then removed, so that the next start
-// of this machine deletes nothing.
-inline std::vector<std::string> TakeDeletions() {
+// of this machine deletes nothing, unless `keep`.
+inline std::vector<std::string> TakeDeletions(bool keep = false) {
     std::vector<std::string> names;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
@@ -33,9 +33,21 @@ inline std::vector<std::string> TakeDeletions() {
             if (to.empty()) names.push_back(colon != std::string::npos && colon > 0 ? from.substr(colon - 1) : from);
         }
     }
-    RegDeleteValueA(key, "PendingFileRenameOperations");
+    if (!keep) RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
     return names;
+}
+
+// The whole list as it stands, its texts with their NULs; "" without one.
+inline std::string Listed() {
+    std::string data(65536, '\0');
+    DWORD size = static_cast<DWORD>(data.size());
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, &data[0], &size) != ERROR_SUCCESS) {
+        return "";
+    }
+    data.resize(size);
+    return data;
 }
 
 inline std::string Joined(const std::vector<std::string>& names) {
