@@ -38,18 +38,6 @@ inline std::vector<std::string> TakeDeletions(bool keep = false) {
     return names;
 }
 
-// The whole list as it stands, its texts with their NULs; "" without one.
-inline std::string Listed() {
-    std::string data(65536, '\0');
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, &data[0], &size) != ERROR_SUCCESS) {
-        return "";
-    }
-    data.resize(size);
-    return data;
-}
-
 inline std::string Joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += name + "\n";

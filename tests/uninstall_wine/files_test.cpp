@@ -13,7 +13,6 @@
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
-#include "../machine/import_slot.h"
 #include "../machine/pending_deletions.h"
 #include "../machine/strict_files.h"
 
@@ -297,6 +296,15 @@ struct HeldOpen {
     }
 };
 
+// Windows 95's profile functions need not create a file named with its path.
+TLS_IMPORT_SLOT_DECL(WritePrivateProfileSectionA, 12, g_writeSection);
+TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_driveType);
+decltype(&WritePrivateProfileSectionA) g_realWriteSection;
+BOOL WINAPI WriteToExistingFile(LPCSTR section, LPCSTR text, LPCSTR file) {
+    return GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES && g_realWriteSection(section, text, file);
+}
+UINT WINAPI NetworkDrive(LPCSTR) { return DRIVE_REMOTE; }
+
 }  // namespace
 
 TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
@@ -332,55 +340,34 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
     EXPECT_EQ(FilesThatStay(), 0);
 }
 
-namespace {
-
-// Windows 95's profile functions need not create a file named with its path
-// (the MoveFileEx documentation's note on WININIT.INI has it created first).
-TLS_IMPORT_SLOT_DECL(WritePrivateProfileSectionA, 12, g_writeSection);
-TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_driveType);
-decltype(&WritePrivateProfileSectionA) g_realWriteSection;
-BOOL WINAPI WriteSectionOfExistingFile(LPCSTR section, LPCSTR text, LPCSTR file) {
-    return GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES && g_realWriteSection(section, text, file);
-}
-UINT WINAPI NetworkDrive(LPCSTR) { return DRIVE_REMOTE; }
-
-std::vector<std::string> SectionLines(const std::string& file) {
+// Windows 95 deletes the files that WININIT.INI lists, one "NUL=" line each,
+// in a file created when there is none; its WININIT leaves directories. On
+// any system, a file on a network drive stays.
+TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
+    const std::string wininit = WindowsDir() + "\\WININIT.INI";
+    {
+        strict::StrictFiles windows95(true);
+        ImportSwaps swaps;
+        ASSERT_TRUE(windows95.swapped() && swaps.Swap(g_writeSection, WriteToExistingFile, &g_realWriteSection));
+        HeldOpen program(Install("VIREO.EXE"));
+        HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
+        EXPECT_EQ(RemovePackageFiles(nullptr), 1);
+        EXPECT_EQ(RemovePackageDirs(nullptr), 1);
+        ScheduleLeftDirectories();
+    }
     std::vector<char> section(4096, '\0');
-    GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), file.c_str());
+    GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), wininit.c_str());
     std::vector<std::string> lines;
     for (const char* line = section.data(); *line; line += std::strlen(line) + 1) lines.push_back(line);
-    return lines;
-}
-
-}  // namespace
-
-// Windows 95 deletes the files that WININIT.INI lists, one "NUL=" line each
-// after the lines already there, in a file created when missing; its WININIT
-// leaves directories. A file on a network drive is out of its reach: it stays.
-TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
-    const std::string wininit = WindowsDir() + "\\WININIT.INI", other = "NUL=C:\\OTHER.TMP";
-    const std::vector<std::string> files = {"NUL=" + Install("VIREO.EXE"), "NUL=" + Install("SPOOL\\SPOOL.DAT")};
-    const struct { bool before, network; std::vector<std::string> lines; } cases[] = {
-        {true, false, {other, files[0], files[1]}}, {false, false, files}, {false, true, {}}};
+    const std::vector<std::string> expected = {"NUL=" + Install("VIREO.EXE"), "NUL=" + Install("SPOOL\\SPOOL.DAT")};
+    EXPECT_EQ(pending::Joined(lines), pending::Joined(expected)) << ReadBytes(wininit);
+    EXPECT_EQ(FilesLeftForRestart(), 2);
+    DeleteFileA(wininit.c_str());
+    ImportSwaps network;
+    ASSERT_TRUE(network.Swap(g_driveType, NetworkDrive));
     HeldOpen program(Install("VIREO.EXE"));
-    HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
-    for (const auto& c : cases) {
-        if (c.before) WriteBytes(wininit, "[rename]\r\n" + other + "\r\n");
-        const int scheduled = FilesLeftForRestart(), stay = FilesThatStay();
-        {
-            strict::StrictFiles windows95(true);
-            ImportSwaps swaps;
-            swaps.Swap(g_writeSection, WriteSectionOfExistingFile, &g_realWriteSection);
-            if (c.network) swaps.Swap(g_driveType, NetworkDrive);
-            ASSERT_TRUE(windows95.swapped() && swaps.swapped());
-            for (const std::string& line : files) DeletePackageFile(line.c_str() + 4);
-            ScheduleLeftDirectories();
-        }
-        EXPECT_EQ(pending::Joined(SectionLines(wininit)), pending::Joined(c.lines)) << ReadBytes(wininit);
-        EXPECT_EQ(FilesLeftForRestart() - scheduled, c.network ? 0 : 2);
-        EXPECT_EQ(FilesThatStay() - stay, c.network ? 2 : 0);
-        DeleteFileA(wininit.c_str());
-    }
+    DeletePackageFile(Install("VIREO.EXE").c_str());
+    EXPECT_EQ(FilesThatStay(), 1) << "the next start comes before the network: a file on a network drive stays";
     EXPECT_TRUE(pending::TakeDeletions().empty()) << "Windows 95 has no such list";
 }
 
@@ -390,22 +377,18 @@ TEST_F(RemoveFiles, WrittenPathsAreTakenOffTheNextStartLists) {
     WriteBytes(Install("Long Name.txt"), "x");
     char shortName[MAX_PATH] = "";
     GetShortPathNameA(Install("Long Name.txt").c_str(), shortName, MAX_PATH);
-    const std::string z(1, '\0'), nt = "\\??\\", lower = "c:\\vireot\\vireo.exe";
+    const std::string z(1, '\0'), nt = "\\??\\", lower = "c:\\vireot\\vireo.exe", wininit = WindowsDir() + "\\WININIT.INI";
     const std::string kept = nt + "C:\\OTHER.TMP" + z + z + nt + "C:\\A.TMP" + z + "!" + nt + Install("VIREO.EXE") + z;
-    const std::string listed = kept + nt + lower + z + z + shortName + z + z + nt + Install("SPOOL") + z + z + z;
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", &key), 0);
-    RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(listed.data()),
-                   static_cast<DWORD>(listed.size()));
-    RegCloseKey(key);
-    const std::string wininit = WindowsDir() + "\\WININIT.INI";
-    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\nnul=" + lower + "\r\nC:\\NEW.TXT=C:\\OLD.TXT\r\nNUL=" +
-                            shortName + "\r\n");
-    for (const char* name : {"VIREO.EXE", "Long Name.txt", "SPOOL"}) {
-        CancelRestartDeletions(WindowsDir().c_str(), Install(name).c_str());
-    }
-    EXPECT_EQ(pending::Listed(), kept + z);
+    std::string list = nt + lower + z + z + kept + shortName + z + z + nt + Install("SPOOL") + z + z + z;
+    const char* const manager = "System\\CurrentControlSet\\Control\\Session Manager";
+    DWORD size = static_cast<DWORD>(list.size());
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, manager, "PendingFileRenameOperations", REG_MULTI_SZ, list.data(), size);
+    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\nnul=" + lower + "\r\nC:\\NEW=C:\\OLD\r\nNUL=" + shortName + "\r\n");
+    for (const char* name : {"VIREO.EXE", "Long Name.txt", "SPOOL"}) CancelRestartDeletions(WindowsDir().c_str(), Install(name).c_str());
+    AddWininitDeletion(WindowsDir().c_str(), Install("SPOOL\\SPOOL.DAT").c_str());
+    RegGetValueA(HKEY_LOCAL_MACHINE, manager, "PendingFileRenameOperations", RRF_RT_ANY, nullptr, &list[0], &size);
+    EXPECT_EQ(list.substr(0, size), kept + z);
+    EXPECT_EQ(ReadBytes(wininit), "[rename]\r\nNUL=C:\\OTHER.TMP\r\nC:\\NEW=C:\\OLD\r\nNUL=" + Install("SPOOL\\SPOOL.DAT") + "\r\n");
     pending::TakeDeletions();
-    EXPECT_EQ(pending::Joined(SectionLines(wininit)), "NUL=C:\\OTHER.TMP\nC:\\NEW.TXT=C:\\OLD.TXT\n");
     DeleteFileA(wininit.c_str());
 }
