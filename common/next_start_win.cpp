@@ -111,11 +111,7 @@ void CancelRestartDeletions(const char* windowsDir, const char* path) {
         (list = static_cast<char*>(GlobalLock(block))) != nullptr &&
         RegQueryValueExA(key, kPending, nullptr, nullptr, reinterpret_cast<BYTE*>(list), &size) == ERROR_SUCCESS) {
         const DWORD length = DropDeletions(list, size, true, full);
-        if (!list[0]) {
-            RegDeleteValueA(key, kPending);
-        } else if (length != size) {
-            RegSetValueExA(key, kPending, 0, REG_MULTI_SZ, reinterpret_cast<BYTE*>(list), length);
-        }
+        if (length != size) RegSetValueExA(key, kPending, 0, REG_MULTI_SZ, reinterpret_cast<BYTE*>(list), length);
     }
     if (list) GlobalUnlock(block);
     if (block) GlobalFree(block);
