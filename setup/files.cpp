@@ -62,26 +62,26 @@ bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled
 
 // Enters the directory, creating it (one level) when it cannot be entered.
 // The destination directory itself is created closed to standard users;
-// the directories below it inherit its access list.
-// A directory of the package that a removal left to the next start of
-// Windows is taken off that list, as is every file written below.
+// the directories below it inherit its access list. Either way it is taken
+// off the lists of the next start of Windows, as is every file written.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     if (SetCurrentDirectoryA(path)) {
         LogLine("Directory %s: exists", path);
-    } else {
-        DirectoryMade made = DirectoryMade::kPlain;
-        if (destination) {
-            made = CreatePackageDirectory(path);
-        } else if (!CreateDirectoryA(path, nullptr)) {
-            made = DirectoryMade::kFailed;
-        }
-        if (made == DirectoryMade::kFailed) {
-            LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
-            return false;
-        }
-        LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
-        SetCurrentDirectoryA(path);
+        CancelRestartDeletions(g_setup.windowsDir, path);
+        return true;
     }
+    DirectoryMade made = DirectoryMade::kPlain;
+    if (destination) {
+        made = CreatePackageDirectory(path);
+    } else if (!CreateDirectoryA(path, nullptr)) {
+        made = DirectoryMade::kFailed;
+    }
+    if (made == DirectoryMade::kFailed) {
+        LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
+        return false;
+    }
+    LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
+    SetCurrentDirectoryA(path);
     CancelRestartDeletions(g_setup.windowsDir, path);
     return true;
 }
