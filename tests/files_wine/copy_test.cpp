@@ -6,8 +6,6 @@
 #include "../machine/import_slot.h"
 #include "../machine/win95_profile_cache.h"
 
-TLS_IMPORT_SLOT_DECL(GetVersionExA, 4, g_getVersionExSlot);
-
 namespace {
 
 const char kTwoDiskScript[] =
