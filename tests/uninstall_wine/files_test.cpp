@@ -297,8 +297,6 @@ struct HeldOpen {
 };
 
 // Windows 95's profile functions need not create a file named with its path.
-TLS_IMPORT_SLOT_DECL(WritePrivateProfileSectionA, 12, g_writeSection);
-TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_driveType);
 decltype(&WritePrivateProfileSectionA) g_realWriteSection;
 BOOL WINAPI WriteToExistingFile(LPCSTR section, LPCSTR text, LPCSTR file) {
     return GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES && g_realWriteSection(section, text, file);
@@ -348,7 +346,7 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
     {
         strict::StrictFiles windows95(true);
         ImportSwaps swaps;
-        ASSERT_TRUE(windows95.swapped() && swaps.Swap(g_writeSection, WriteToExistingFile, &g_realWriteSection));
+        ASSERT_TRUE(windows95.swapped() && swaps.Swap(g_writePrivateProfileSectionSlot, WriteToExistingFile, &g_realWriteSection));
         HeldOpen program(Install("VIREO.EXE"));
         HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
         EXPECT_EQ(RemovePackageFiles(nullptr), 1);
@@ -364,7 +362,7 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
     EXPECT_EQ(FilesLeftForRestart(), 2);
     DeleteFileA(wininit.c_str());
     ImportSwaps network;
-    ASSERT_TRUE(network.Swap(g_driveType, NetworkDrive));
+    ASSERT_TRUE(network.Swap(g_getDriveTypeSlot, NetworkDrive));
     HeldOpen program(Install("VIREO.EXE"));
     DeletePackageFile(Install("VIREO.EXE").c_str());
     EXPECT_EQ(FilesThatStay(), 1) << "the next start comes before the network: a file on a network drive stays";
