@@ -139,6 +139,13 @@ protected:
         ASSERT_TRUE(robot_.WaitGone(ports, kBound));
     }
 
+    // Starts the installer, leaves the welcome screen and connects LPT1.
+    void StartAndConnectFirstPort(const char* program = "tlsetup.exe") {
+        StartInstaller(program);
+        PressFirstKey();
+        ConnectFirstPort();
+    }
+
     // Answers every later step the plain way (default destination, OK to the
     // notices) until the restart prompt shows; fails on any error or warning
     // on the way.
@@ -352,9 +359,7 @@ TEST_F(Installer, PortListLongerThan120BytesIsReadWithoutAMessage) {
 
 TEST_F(Installer, MissingProgressBarLibraryGivesMessage1000) {
     Prepare(false, true);
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     ExpectNotice(kErrorCaption,
                  "The file PERCENT.DLL cannot be loaded onto your system.\nVireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
@@ -362,9 +367,7 @@ TEST_F(Installer, MissingProgressBarLibraryGivesMessage1000) {
 
 TEST_F(Installer, MissingScriptGivesMessage1002NamingItsPath) {
     Prepare(true, false);
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     ExpectNotice(kErrorCaption, "The " + dir_ + "TLSETUP.INF file cannot be loaded onto your system.\n"
                                 "Vireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
@@ -372,9 +375,7 @@ TEST_F(Installer, MissingScriptGivesMessage1002NamingItsPath) {
 
 TEST_F(Installer, ExitSetupEndsWithExitCodeZero) {
     Prepare();
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(robot_.ControlText(prompt, 114), "You must restart Windows in order to activate Vireo.");
@@ -504,9 +505,7 @@ TEST_F(Installer, RestartWindowsAsksTheSystemToEndTheSession) {
     std::string witnessLog = dir_ + "WITNESS.LOG";
     Robot* witness = StartCompanion("WitnessClass", "--never --log " + witnessLog);
     Prepare();
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(GetFileAttributesA(witnessLog.c_str()), INVALID_FILE_ATTRIBUTES) << "the session ended too early";
@@ -533,9 +532,7 @@ TEST_F(Installer, ARestartThatAnotherProgramRefusesBringsThePromptBack) {
     const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tlsetup_vetoed.exe";
     Prepare();
     ASSERT_TRUE(robot::CopyInto(variant, dir_)) << "copying " << variant << " to " << dir_;
-    StartInstaller("tlsetup_vetoed.exe");
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort("tlsetup_vetoed.exe");
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     const std::size_t before = robot_.Transcript().size();

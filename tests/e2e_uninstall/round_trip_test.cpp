@@ -22,9 +22,7 @@
 
 namespace {
 
-using robot::Robot;
-using robot::SeenDialog;
-using robot::WindowQuery;
+using namespace e2e;
 
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kErrorCaption[] = "ORVAN Vireo Erreur";
@@ -41,12 +39,6 @@ const char kGroupWarning[] = "Impossible de supprimer le groupe Vireo du Gestion
 constexpr int kPhaseLine = 103;
 const char kRemovingFiles[] = "Suppression des fichiers...";
 const char kRemovingDirs[] = "Suppression des r\xe9pertoires de destination...";
-
-using e2e::Exists;
-using e2e::Profile;
-using e2e::ReadFileBytes;
-using e2e::SystemDir;
-using e2e::WindowsDir;
 
 std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
 
