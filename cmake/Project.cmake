@@ -144,6 +144,51 @@ function(tls_run_from_swap target)
     VERBATIM)
 endfunction()
 
+# tls_windows_program(name SOURCES src... LIBRARIES lib... [RUN_FROM_SWAP]):
+# one of the shipped programs, linked as tls_shipped_program describes and
+# stripped of its symbols (it ships on a diskette).
+function(tls_windows_program name)
+  cmake_parse_arguments(arg "RUN_FROM_SWAP" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} WIN32 ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
+  target_link_options(${name} PRIVATE -s)
+  if(TLS_TARGET STREQUAL "win32")
+    target_link_options(${name} PRIVATE -Wl,--kill-at)
+  endif()
+  tls_program_options(${name})
+  tls_shipped_program(${name})
+  if(arg_RUN_FROM_SWAP)
+    tls_run_from_swap(${name})
+  endif()
+  set_target_properties(${name} PROPERTIES TLS_PROGRAM_SOURCES "${arg_SOURCES}"
+    TLS_PROGRAM_LIBRARIES "${arg_LIBRARIES}" TLS_RUN_FROM_SWAP "${arg_RUN_FROM_SWAP}")
+endfunction()
+
+# tls_test_variant(name OF program [STAND_INS src...] [RC_DEFINITIONS def...]):
+# a test variant of a shipped program, built as the program is with its
+# stand-ins added (files that define an import slot, see
+# tests/machine/import_slot.h, or one of the program's own bounds in place of
+# the system's or the program's) and its resources compiled with the
+# definitions given. Never shipped: the release tree keeps it out of its bin
+# folder, in test-only/.
+function(tls_test_variant name)
+  cmake_parse_arguments(arg "" "OF" "STAND_INS;RC_DEFINITIONS" ${ARGN})
+  get_target_property(sources ${arg_OF} TLS_PROGRAM_SOURCES)
+  get_target_property(libraries ${arg_OF} TLS_PROGRAM_LIBRARIES)
+  get_target_property(from_swap ${arg_OF} TLS_RUN_FROM_SWAP)
+  set(swap "")
+  if(from_swap)
+    set(swap RUN_FROM_SWAP)
+  endif()
+  tls_windows_program(${name} SOURCES ${sources} ${arg_STAND_INS} LIBRARIES ${libraries} ${swap})
+  if(TLS_TARGET STREQUAL "win32")
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-only)
+  endif()
+  if(arg_RC_DEFINITIONS)
+    target_compile_definitions(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${arg_RC_DEFINITIONS}>)
+  endif()
+endfunction()
+
 # tls_test_options(target): settings of test programs (exceptions allowed).
 function(tls_test_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS})
