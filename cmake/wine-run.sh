@@ -42,6 +42,16 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY WINEPREFIX
 
+# TLS_WINE_TIMES=1 prints how long each step of the run took, in seconds.
+export TLS_WINE_TIMES=${TLS_WINE_TIMES:-0}
+step_start=${EPOCHREALTIME/./}
+step() {
+    [ "$TLS_WINE_TIMES" = 1 ] || return 0
+    local now=${EPOCHREALTIME/./}
+    printf 'wine-run: %-8s %6d ms\n' "$1" $(((now - step_start) / 1000)) >&2
+    step_start=$now
+}
+
 # An Xvfb display of its own: the server picks a free display number itself
 # and writes it to a pipe once it takes connections. Sets xvfb_pid and
 # DISPLAY; false when no server came up within ten seconds.
@@ -161,8 +171,11 @@ cleanup() {
         WINEPREFIX="$prefix" "$WINESERVER" -w </dev/null >/dev/null 2>&1
         echo "wine-run: prefix kept in $prefix" >&2
     else
+        step program
         kill_session "$prefix"
+        step end
         rm -rf "$prefix"
+        step delete
     fi
     [ -n "$socket_dir" ] && rm -rf "$socket_dir"
     stop_xvfb
@@ -193,43 +206,58 @@ kernel_since() {
     if [ -n "$lines" ]; then printf '%s\n' "$lines" | sed 's/^/wine-run:   /'; else echo "wine-run:   (none)"; fi
 }
 
+# The Wine sessions of one run on $prefix. Only the Wine commands get
+# WINEPREFIX, so that session_processes finds them and nothing of this script.
+# The wineserver is persistent for a few seconds only, so that the volatile
+# registry seeded below survives until the program starts, yet a server left
+# behind by a killed run ends by itself; its output must not hold the
+# caller's pipes. A program that ends with 75 asks for a restart of Windows:
+# the session ends (the server writes the registry out), a new one starts on
+# the same prefix and carries out the next-start file operations, and the
+# program runs again with TLS_WINE_SESSION one higher. The last session is
+# ended here, at once: Wine's own processes that the program started (the
+# desktop lingers a second after the last window) would otherwise hold the
+# output pipe open.
+sessions() {
+    local session=1 start rc
+    while :; do
+        start=${EPOCHREALTIME/./}
+        WINEPREFIX="$prefix" "$WINESERVER" -p10 </dev/null >/dev/null 2>&1
+        if [ -n "$seed" ]; then
+            WINEPREFIX="$prefix" "$WINE" "$seed" </dev/null >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2
+        fi
+        [ "$TLS_WINE_TIMES" = 1 ] &&
+            echo "wine-run: session $session started and seeded after $(((${EPOCHREALTIME/./} - start) / 1000)) ms" >&2
+        WINEPREFIX="$prefix" TLS_WINE_SESSION=$session "$WINE" "$@"
+        rc=$?
+        [ $rc = 75 ] && [ $session -lt 4 ] || break
+        WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null
+        WINEPREFIX="$prefix" "$WINESERVER" -w 2>/dev/null
+        session=$((session + 1))
+        echo "wine-run: restarting the Wine session (session $session)" >&2
+    done
+    [ "${TLS_WINE_KEEP:-0}" = 1 ] || kill_session "$prefix"
+    return $rc
+}
+
 # One run of the program in a fresh copy of the template; its output is
 # also kept in $log.
 attempt() {
     local kernel_start
     kernel_start=$(kernel_mark)
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+    step start
     copy_template "$prefix"
+    step copy
     rm -f "$prefix/.ready"
     # TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
     for drive in ${TLS_WINE_DRIVES:-}; do
         ln -sfn "${drive#*=}" "$prefix/dosdevices/${drive%%=*}"
     done
     start_xvfb || { cleanup; return 1; }
+    step display
     set -o pipefail
-    WINEPREFIX="$prefix" bash -c '
-        wineserver="$1" wine="$2" seed="$3"; shift 3
-        # Persistent for a few seconds only, so that the volatile registry seeded
-        # below survives until the program starts, yet a server left behind by a
-        # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
-        # A program that ends with 75 asks for a restart of Windows: the
-        # session ends (the server writes the registry out), a new one starts
-        # on the same prefix and carries out the next-start file operations,
-        # and the program runs again with TLS_WINE_SESSION one higher. The
-        # last session is ended by the caller.
-        session=1
-        while :; do
-            "$wineserver" -p10 </dev/null >/dev/null 2>&1
-            if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
-            TLS_WINE_SESSION=$session "$wine" "$@"
-            rc=$?
-            [ $rc = 75 ] && [ $session -lt 4 ] || break
-            "$wineserver" -k 2>/dev/null
-            "$wineserver" -w 2>/dev/null
-            session=$((session + 1))
-            echo "wine-run: restarting the Wine session (session $session)" >&2
-        done
-        exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$@" 2>&1 | tee "$log"
+    sessions "$@" 2>&1 | tee "$log"
     local rc=$?
     set +o pipefail
     # A program the test started that Wine failed to start (error 1359, see
