@@ -462,7 +462,8 @@ TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsCl
 TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     Robot* hung = StartCompanion("SpoolerClass", "--hang");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;
@@ -484,8 +485,9 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
 TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGiven) {
     StartCompanion("PanelClass", "--never");
     Prepare();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
     const std::string log = dir_ + "SETUP.LOG";
-    StartInstaller("tlsetup.exe", "/LOG=" + log);
+    StartInstaller("tlsetup_quick.exe", "/LOG=" + log);
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;
