@@ -226,6 +226,9 @@ endif()
 
 # tls_add_wine_tests(target [TIMEOUT s] [BOTH_BUILDS]): one ctest entry per
 # TEST() of a GoogleTest program, each in a Wine prefix and display of its own.
+# The time limit is also the entry's cost: ctest starts the costliest first,
+# so that a parallel run does not end on one long scenario (once it has run,
+# ctest goes by the times it measured).
 # BOTH_BUILDS (the end-to-end tests): every TEST() runs twice, as NAME.win64
 # on this tree's x86_64 programs and as NAME.win32 on the shipped 32-bit
 # release set of TLS_WIN32_BUILD_DIR (labels win64 and win32).
@@ -250,7 +253,7 @@ function(tls_add_wine_tests target)
       tls_add_test_on_both_builds(${target}.${name} ${arg_TIMEOUT} ${target} --gtest_filter=${name})
     else()
       add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name})
-      set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS wine)
+      set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} COST ${arg_TIMEOUT} LABELS wine)
     endif()
   endforeach()
 endfunction()
@@ -260,11 +263,11 @@ endfunction()
 # programs learn which from TLS_UNDER_TEST* (tests/robot/under_test.h).
 function(tls_add_test_on_both_builds name timeout)
   add_test(NAME ${name}.win64 COMMAND ${ARGN})
-  set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${timeout} LABELS "wine;win64"
+  set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${timeout} COST ${timeout} LABELS "wine;win64"
     ENVIRONMENT "TLS_UNDER_TEST=win64")
   add_test(NAME ${name}.win32 COMMAND ${ARGN})
   math(EXPR timeout32 "${timeout} * ${TLS_WIN32_TIMEOUT_PERCENT} / 100")
-  set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} LABELS "wine;win32"
+  set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} COST ${timeout32} LABELS "wine;win32"
     ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_TIMEOUT_PERCENT=${TLS_WIN32_TIMEOUT_PERCENT};TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_OFFER=${TLS_WIN32_BUILD_DIR}/test-only/tlsetup_offer.exe;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
 endfunction()
 

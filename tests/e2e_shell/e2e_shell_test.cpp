@@ -433,7 +433,8 @@ void ExpectCompanionQuestion(const SeenDialog& seen, const char* title) {
 TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsClosed) {
     Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     // Bounded watch: for a few seconds the sequence stays in its wait.
     ::testing::AssertionResult ports = robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kPortDialogIds), 4000);

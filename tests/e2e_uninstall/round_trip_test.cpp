@@ -283,8 +283,8 @@ protected:
     }
 
     // The installed uninstaller replaced by its test variant with short
-    // bounds for programs that do not close (the shipped bound keeps its
-    // test in InteractiveRemovalConfirmsAndReports).
+    // bounds for programs that do not close (the shipped bounds, the same in
+    // both programs, keep their test in InteractiveRemovalConfirmsAndReports).
     bool UseQuickUninstaller(const std::string& installed) {
         return CopyFileA(robot::TestVariant("tldesetup_quick.exe").c_str(), installed.c_str(), FALSE) != 0;
     }
