@@ -79,6 +79,20 @@ stop_xvfb() {
     unset DISPLAY
 }
 
+# The folder of the prefix's wineserver socket, below the temporary folder
+# the prefix's "wineserver" file names: server-DEVICE-INODE of the prefix in
+# hexadecimal. The server leaves it behind.
+server_dir() {
+    local parent dev ino
+    parent=$(cat "$1/wineserver" 2>/dev/null) || return 1
+    read -r dev ino < <(stat -c '%d %i' "$1") || return 1
+    case "$parent" in
+        /*) ;;
+        *) parent="${TMPDIR:-/tmp}/$parent" ;;
+    esac
+    printf '%s/server-%x-%x\n' "$parent" "$dev" "$ino"
+}
+
 # The template, made once under a lock so that parallel tests wait for it.
 # Its windows are unmanaged: with a managed window Wine waits about two
 # seconds for a window manager (there is none under Xvfb) at every hidden
@@ -111,6 +125,7 @@ mkdir -p "$(dirname "$template")"
             "$wineserver" -k
             "$wineserver" -w' wine-template "$WINESERVER" "$WINE" "$seed"
         stop_xvfb
+        rm -rf "$(server_dir "$template")"
         echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
@@ -144,20 +159,6 @@ kill_session() {
         sleep 0.05
     done
     echo "wine-run: processes of the Wine session still running: $(session_processes "$1" | tr '\n' ' ')" >&2
-}
-
-# The folder of the prefix's wineserver socket, below the temporary folder
-# the prefix's "wineserver" file names: server-DEVICE-INODE of the prefix in
-# hexadecimal. The server leaves it behind.
-server_dir() {
-    local parent dev ino
-    parent=$(cat "$1/wineserver" 2>/dev/null) || return 1
-    read -r dev ino < <(stat -c '%d %i' "$1") || return 1
-    case "$parent" in
-        /*) ;;
-        *) parent="${TMPDIR:-/tmp}/$parent" ;;
-    esac
-    printf '%s/server-%x-%x\n' "$parent" "$dev" "$ino"
 }
 
 prefix=""
