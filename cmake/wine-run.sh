@@ -175,10 +175,12 @@ cleanup() {
         step program
         kill_session "$prefix"
         step end
+        # The socket folder first: once the prefix is gone, a parallel run's
+        # new prefix may get its inode, and with it the same folder name.
+        [ -n "$socket_dir" ] && rm -rf "$socket_dir"
         rm -rf "$prefix"
         step delete
     fi
-    [ -n "$socket_dir" ] && rm -rf "$socket_dir"
     stop_xvfb
     prefix=""
 }
