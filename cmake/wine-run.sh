@@ -42,7 +42,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY WINEPREFIX
 
-# TLS_WINE_TIMES=1 prints how long each step of the run took, in seconds.
+# TLS_WINE_TIMES=1 prints how long each step of the run took (milliseconds).
 export TLS_WINE_TIMES=${TLS_WINE_TIMES:-0}
 step_start=${EPOCHREALTIME/./}
 step() {
