@@ -139,10 +139,15 @@ protected:
         ASSERT_TRUE(robot_.WaitGone(ports, kBound));
     }
 
-    // Starts the installer, leaves the welcome screen and connects LPT1.
-    void StartAndConnectFirstPort(const char* program = "tlsetup.exe") {
-        StartInstaller(program);
+    // Starts the installer and leaves its welcome screen.
+    void StartPastWelcome(const char* program = "tlsetup.exe", const std::string& options = "") {
+        StartInstaller(program, options);
         PressFirstKey();
+    }
+
+    // ... and connects LPT1.
+    void StartAndConnectFirstPort(const char* program = "tlsetup.exe") {
+        StartPastWelcome(program);
         ConnectFirstPort();
     }
 
@@ -254,8 +259,7 @@ TEST_F(Installer, AltKeyDoesNotStartTheSequence) {
 TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
     ASSERT_EQ(SeedPorts(0), 0);
     Prepare();
-    StartInstaller();
-    PressFirstKey();
+    StartPastWelcome();
     ExpectNotice(kWarningCaption, "Your system does not have a parallel port. \nVireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
     std::vector<SeenDialog> seen = robot_.Transcript();
@@ -423,8 +427,7 @@ TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsCl
     Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
-    StartInstaller("tlsetup_quick.exe");
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe");
     // Bounded watch: for a few seconds the sequence stays in its wait.
     ::testing::AssertionResult ports = robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kPortDialogIds), 4000);
     EXPECT_FALSE(ports) << "the sequence went on while the companion was still open";
@@ -453,8 +456,7 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     Robot* hung = StartCompanion("SpoolerClass", "--hang");
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
-    StartInstaller("tlsetup_quick.exe");
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe");
     SeenDialog seen;
     HWND box = nullptr;
     ::testing::AssertionResult asked = robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
@@ -477,8 +479,7 @@ TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGive
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
     const std::string log = dir_ + "SETUP.LOG";
-    StartInstaller("tlsetup_quick.exe", "/LOG=" + log);
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe", "/LOG=" + log);
     SeenDialog seen;
     HWND box = nullptr;
     ASSERT_TRUE(robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box)) << robot_.TranscriptText();
