@@ -214,8 +214,9 @@ BOOL CopyPackageFiles(HWND dlg) {
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
             if (action == AttemptAction::kDone) {
-                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
-                        FileBytes(destPath));
+                const unsigned long bytes = FileBytes(destPath);
+                g_setup.installedKb += static_cast<uint32_t>((bytes + 1023) / 1024);
+                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath, bytes);
                 break;
             }
             // Unattended, nobody can insert a diskette or answer Retry: a

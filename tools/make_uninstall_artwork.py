@@ -12,6 +12,8 @@ import os
 import struct
 import sys
 
+from rle4_bitmap import write_rle4_bmp
+
 # The 16 colours of the standard Windows palette.
 PALETTE = [
     (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
@@ -103,13 +105,7 @@ def info_header(width, height, image_size):
 
 
 def write_bmp(path, canvas):
-    pixels = packed_rows(canvas)
-    header = info_header(canvas.width, canvas.height, len(pixels)) + palette_bytes()
-    offset = 14 + len(header)
-    with open(path, "wb") as out:
-        out.write(struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset))
-        out.write(header)
-        out.write(pixels)
+    write_rle4_bmp(path, canvas.width, canvas.height, canvas.pixels, palette_bytes())
 
 
 def write_ico(path, canvas, transparent):
