@@ -31,3 +31,10 @@ int RunMessageLoop();
 // log and returns the code.
 int EndRun(int code);
 extern const char* g_logExitCodeWords;
+
+// Reads the display's width, height and colour count (NUMCOLORS, -1 past 256
+// colours) and registers the program's main window class: MainWndProc, the
+// icon "SetupIcon", the arrow, and a grey background on a colour display
+// (as isColour judges the count), black otherwise (main_window_win.cpp).
+BOOL RegisterMainClass(HINSTANCE instance, const char* className, int* width, int* height, int* colours,
+                       bool (*isColour)(int));

@@ -185,23 +185,8 @@ BOOL FindSetupDir() {
 }  // namespace
 
 BOOL RegisterSetupClass(HINSTANCE instance) {
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (dc) {
-        g_setup.screenWidth = GetDeviceCaps(dc, HORZRES);
-        g_setup.screenHeight = GetDeviceCaps(dc, VERTRES);
-        g_setup.displayColors = GetDeviceCaps(dc, NUMCOLORS);
-        DeleteDC(dc);
-    }
-    WNDCLASSA wc{};
-    wc.style = 0;
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = SystemCursor(IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(IsColourDisplay(g_setup.displayColors) ? RGB(192, 192, 192) : RGB(0, 0, 0));
-    wc.lpszMenuName = nullptr;
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
+    return RegisterMainClass(instance, kClassName, &g_setup.screenWidth, &g_setup.screenHeight, &g_setup.displayColors,
+                             IsColourDisplay);
 }
 
 void ReadSetupConfig() {
@@ -216,6 +201,7 @@ void ReadSetupConfig() {
 }
 
 BOOL InitSetupInstance(HINSTANCE instance, int showCommand) {
+    UseOwnDrivePrompts();  // already done by WinMain; kept for whoever starts here
     g_setup.hInstance = instance;
     g_setup.hopperCapacity = 200;
     if (!FindSetupDir()) return FALSE;

@@ -17,28 +17,7 @@ namespace {
 
 const char kClassName[] = "DeSetupWinClass";
 
-void ReadDisplayMetrics() {
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!dc) return;
-    g_desetup.screenWidth = GetDeviceCaps(dc, HORZRES);
-    g_desetup.screenHeight = GetDeviceCaps(dc, VERTRES);
-    g_desetup.displayColors = GetDeviceCaps(dc, NUMCOLORS);
-    DeleteDC(dc);
-}
-
 bool IsColour() { return IsColourDisplay(g_desetup.displayColors); }
-
-BOOL RegisterMainClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.style = 0;
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = SystemCursor(IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(IsColour() ? RGB(0xC0, 0xC0, 0xC0) : RGB(0, 0, 0));
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
-}
 
 // "ORVAN Vireo " followed by a text of the string table.
 void BuildCaption(char* caption, std::size_t size, UINT id) {
@@ -242,8 +221,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         LogLine("Option non comprise : %s", bad);
         return EndRun(kExitUsage);
     }
-    ReadDisplayMetrics();
-    if (!RegisterMainClass(instance)) return 0;
+    if (!RegisterMainClass(instance, kClassName, &g_desetup.screenWidth, &g_desetup.screenHeight,
+                           &g_desetup.displayColors, IsColourDisplay)) {
+        return 0;
+    }
 
     RECT desk;
     GetWindowRect(GetDesktopWindow(), &desk);
