@@ -3,9 +3,8 @@
 #include "file_install.h"
 #include "files_fixture.h"
 #include "resource.h"
+#include "../machine/import_slot.h"
 #include "../machine/win95_profile_cache.h"
-
-extern "C" decltype(&GetVersionExA) __imp_GetVersionExA;
 
 namespace {
 
@@ -566,13 +565,11 @@ TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecuri
     EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kFailed) << "an existing directory is no new one";
 
     // Windows 95 has no file security: the directory is created as any other.
-    DWORD protection = 0;
-    ASSERT_TRUE(VirtualProtect(&__imp_GetVersionExA, sizeof __imp_GetVersionExA, PAGE_READWRITE, &protection));
-    const auto realGetVersion = __imp_GetVersionExA;
-    __imp_GetVersionExA = ReportWindows95;
+    ImportSwaps swaps;
+    ASSERT_TRUE(swaps.Swap(g_getVersionExSlot, ReportWindows95));
     const bool built = BuildClosedDirectorySecurity(&sd, acl, sizeof acl);
     const DirectoryMade made = CreatePackageDirectory((dest + "\\95").c_str());
-    __imp_GetVersionExA = realGetVersion;
+    swaps.Restore();
     EXPECT_FALSE(built);
     EXPECT_EQ(made, DirectoryMade::kPlain);
     EXPECT_TRUE(FileExists(dest + "\\95"));
