@@ -6,6 +6,7 @@
 #include "font_names.h"
 #include "full_path.h"
 #include "messages.h"
+#include "next_start.h"
 #include "resource.h"
 #include "script_engine.h"
 #include "script_places.h"
@@ -61,10 +62,12 @@ bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled
 
 // Enters the directory, creating it (one level) when it cannot be entered.
 // The destination directory itself is created closed to standard users;
-// the directories below it inherit its access list.
+// the directories below it inherit its access list. Either way it is taken
+// off the lists of the next start of Windows, as is every file written.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     if (SetCurrentDirectoryA(path)) {
         LogLine("Directory %s: exists", path);
+        CancelRestartDeletions(g_setup.windowsDir, path);
         return true;
     }
     DirectoryMade made = DirectoryMade::kPlain;
@@ -79,6 +82,7 @@ bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     }
     LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
     SetCurrentDirectoryA(path);
+    CancelRestartDeletions(g_setup.windowsDir, path);
     return true;
 }
 
@@ -216,6 +220,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             if (action == AttemptAction::kDone) {
                 const unsigned long bytes = FileBytes(destPath);
                 g_setup.installedKb += static_cast<uint32_t>((bytes + 1023) / 1024);
+                CancelRestartDeletions(g_setup.windowsDir, destPath);
                 LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath, bytes);
                 break;
             }
