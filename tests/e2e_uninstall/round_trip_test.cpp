@@ -26,9 +26,6 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-constexpr DWORD kBound = 60000;
-const char kInstallDir[] = "C:\\VIREO";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kErrorCaption[] = "ORVAN Vireo Erreur";
 const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
