@@ -440,7 +440,8 @@ void ExpectCompanionQuestion(const SeenDialog& seen, const char* title) {
 TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsClosed) {
     Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     // Bounded watch: for a few seconds the sequence stays in its wait.
     ::testing::AssertionResult ports = robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kPortDialogIds), 4000);
@@ -469,7 +470,8 @@ TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsCl
 TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     Robot* hung = StartCompanion("SpoolerClass", "--hang");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;
@@ -491,8 +493,9 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
 TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGiven) {
     StartCompanion("PanelClass", "--never");
     Prepare();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
     const std::string log = dir_ + "SETUP.LOG";
-    StartInstaller("tlsetup.exe", "/LOG=" + log);
+    StartInstaller("tlsetup_quick.exe", "/LOG=" + log);
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;

@@ -291,6 +291,13 @@ protected:
         return box;
     }
 
+    // The installed uninstaller replaced by its test variant with short
+    // bounds for programs that do not close (the shipped bounds, the same in
+    // both programs, keep their test in InteractiveRemovalConfirmsAndReports).
+    bool UseQuickUninstaller(const std::string& installed) {
+        return CopyFileA(robot::TestVariant("tldesetup_quick.exe").c_str(), installed.c_str(), FALSE) != 0;
+    }
+
     void TearDown() override {
         companions_.clear();
         pending::TakeDeletions();
@@ -424,6 +431,7 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
     StartCompanion("PanelClass", "--hang");
     Robot* spooler = StartCompanion("SpoolerClass", "--delay 500");
     Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 500");
+    ASSERT_TRUE(UseQuickUninstaller(Install("TLDELET.EXE")));
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
@@ -447,6 +455,7 @@ TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
     // stops the removal before it has changed anything.
     {
         Robot* hung = StartCompanion("ZerODAClass", "--hang");
+        ASSERT_TRUE(UseQuickUninstaller(Install("TLDELET.EXE")));
         Robot cancelled;
         ASSERT_TRUE(cancelled.Start(Install("TLDELET.EXE"), "", kInstallDir));
         HWND box = nullptr;
@@ -797,6 +806,7 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     // with 14 before anything is changed (Windows would refuse to replace
     // its running file half-way); the removal passes over it.
     Robot* panel = StartCompanion("PanelClass", "--never");
+    ASSERT_TRUE(CopyFileA(robot::TestVariant("tlsetup_quick.exe").c_str(), (set + "\\TLSETUP.EXE").c_str(), FALSE));
     const std::string options = "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG";
     e2e::QuietRun stopped;
     ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", options, set, &stopped));
@@ -832,6 +842,7 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     const std::size_t quote = quiet.find('"', 1);
     ASSERT_NE(quote, std::string::npos);
+    ASSERT_TRUE(UseQuickUninstaller(quiet.substr(1, quote - 1)));
     e2e::QuietRun removal;
     ::testing::AssertionResult removed = e2e::RunUnattended(
         quiet.substr(1, quote - 1), quiet.substr(quote + 2) + " /LOG=" + kRemovalLog, dir, &removal);
