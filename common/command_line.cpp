@@ -63,8 +63,7 @@ bool StorePath(char* dst, const char* value) {
     return value[0] != '\0' && CopyText(dst, kOptionPathSize, value);
 }
 
-// One option word of either program; `installer` admits /S, /DIR, /PORT
-// and /?.
+// One option word of either program; `installer` admits /DIR and /PORT.
 CommandLineResult TakeOption(const char* token, bool installer, CommandOptions* out) {
     if (token[0] != '/' && token[0] != '-') return CommandLineResult::kUnknownOption;
     const char* word = token + 1;
@@ -74,7 +73,6 @@ CommandLineResult TakeOption(const char* token, bool installer, CommandOptions* 
         out->hasLog = true;
         return StorePath(out->log, value) ? CommandLineResult::kOk : CommandLineResult::kBadValue;
     }
-    if (!installer) return CommandLineResult::kUnknownOption;
     if (CompareNoCase(word, "S") == 0) {
         if (out->unattended) return CommandLineResult::kUnknownOption;
         out->unattended = true;
@@ -84,6 +82,7 @@ CommandLineResult TakeOption(const char* token, bool installer, CommandOptions* 
         out->usage = true;
         return CommandLineResult::kOk;
     }
+    if (!installer) return CommandLineResult::kUnknownOption;
     if ((value = ValueOf(word, "DIR")) != nullptr) {
         if (out->hasDir) return CommandLineResult::kUnknownOption;
         out->hasDir = true;
@@ -134,18 +133,22 @@ CommandLineResult ParseUninstallerCommandLine(const char* line, CommandOptions* 
     Clear(out);
     if (bad && badSize > 0) bad[0] = '\0';
     const char* text = line ? line : "";
-    // Without /LOG the line keeps its one meaning: "External", whole, or
-    // nothing at all.
-    bool logGiven = false;
+    // Without /S, /? or /LOG the line keeps its one meaning: "External",
+    // whole, or nothing at all.
+    bool optionGiven = false;
     {
         const char* cursor = text;
         char token[kTokenSize];
         bool tooLong = false;
         while (NextToken(&cursor, token, sizeof token, &tooLong)) {
-            if ((token[0] == '/' || token[0] == '-') && ValueOf(token + 1, "LOG") != nullptr) logGiven = true;
+            const char* word = token + 1;
+            if ((token[0] == '/' || token[0] == '-') &&
+                (ValueOf(word, "LOG") != nullptr || CompareNoCase(word, "S") == 0 || CompareNoCase(word, "?") == 0)) {
+                optionGiven = true;
+            }
         }
     }
-    if (!logGiven) {
+    if (!optionGiven) {
         out->external = IsExternalWord(text);
         return CommandLineResult::kOk;
     }

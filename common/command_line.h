@@ -1,7 +1,8 @@
 // The options of both programs' command lines. Portable: no Windows headers.
 //
 // Installer: /S (unattended), /DIR=path, /PORT=LPTn:, /LOG=path and /?.
-// Uninstaller: "External" (its unattended mode) and /LOG=path.
+// Uninstaller: "External" (the unattended mode that older installers start),
+// /S (the quiet removal), /LOG=path and /?.
 // Options are case-blind and may start with "-" as well as "/"; a value may
 // stand in double quotes, and so may a whole option. Options are separated
 // by blanks.
@@ -15,7 +16,7 @@ constexpr std::size_t kOptionPathSize = 260;
 
 struct CommandOptions {
     bool any;          // an option of this kind was given (not for "External" alone)
-    bool unattended;   // /S
+    bool unattended;   // /S (either program)
     bool usage;        // /?
     bool external;     // the uninstaller's "External"
     bool hasDir;
@@ -37,10 +38,10 @@ enum class CommandLineResult {
 CommandLineResult ParseInstallerCommandLine(const char* line, CommandOptions* out, char* bad,
                                             std::size_t badSize);
 
-// Parses the uninstaller's command line. A line that is "External" alone (any
-// case, nothing else) or that holds no /LOG option is judged as it always was:
-// silent exactly when the whole line is "External", and never an error.
-// With /LOG, the other word may only be "External".
+// Parses the uninstaller's command line. A line that holds none of /S, /?
+// and /LOG is judged as it always was: silent exactly when the whole line is
+// "External" (any case, nothing else), and never an error. With one of
+// them, the other words may only be those options and "External".
 CommandLineResult ParseUninstallerCommandLine(const char* line, CommandOptions* out, char* bad,
                                               std::size_t badSize);
 

@@ -23,6 +23,10 @@ struct DdeClientParams {
     HWND initiateTarget;
 };
 
+// Whether a client that nobody answers starts the service's program
+// (PROGMAN.EXE) and asks once more; true unless a run set it false.
+extern bool g_ddeStartsServer;
+
 // Registers the DDEClient window class; false on failure. A class already
 // registered by this instance counts as registered.
 BOOL RegisterDdeClientClass(HINSTANCE instance);

@@ -9,6 +9,8 @@
 
 #include "win_export.h"
 
+bool g_ddeStartsServer = true;
+
 namespace {
 
 constexpr char kClassName[] = "DDEClient";
@@ -65,7 +67,7 @@ LRESULT OnNcCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (!params) return result;
     SetInitiating(hwnd, true);
     SendInitiate(hwnd, params->initiateTarget, params->atoms);
-    if (!GetPartner(hwnd)) {
+    if (!GetPartner(hwnd) && g_ddeStartsServer) {
         char application[100] = "";
         if (GlobalGetAtomNameA(LOWORD(params->atoms), application, sizeof application) && application[0]) {
             WinExec(application, SW_RESTORE);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "messages_core.h"
+
 bool CopyTextN(char* dst, std::size_t size, const char* src, std::size_t count) {
     if (size == 0) return false;
     std::size_t n = 0;
@@ -107,12 +109,14 @@ char* DigitsOf(unsigned long value, unsigned base, bool upper, char* end) {
 // the flags '-' and '0', a width, a precision for %s and the integers, and
 // the length 'l' for the integers. Anything else ends the formatting with
 // false and an empty dst: taking no argument for it, or the wrong one, would
-// shift every later argument. Needs no C runtime, so the shipped programs
-// format without one.
-bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) {
+// shift every later argument. `lenient` is the string-table messages' form
+// instead (FormatMessageTextV): an unknown conversion is copied as it is,
+// "h" keeps the low 16 bits, "l" and "L" change nothing (its numbers are
+// 32-bit), and a lone % at the end is dropped. Needs no C runtime, so the shipped programs format without one.
+static bool FormatCore(char* dst, std::size_t size, const char* format, va_list args, bool lenient) {
     if (size == 0) return false;
     FormatOut out{dst, size, 0, false};
-    for (const char* f = format; *f; ++f) {
+    for (const char* f = format ? format : ""; *f; ++f) {
         if (*f != '%') {
             PutChar(&out, *f);
             continue;
@@ -124,17 +128,29 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
             if (*f == '-') leftAlign = true;
             else zeroPad = true;
         }
+        // Widths and precisions past 1000 are taken as 1000: the result is
+        // cut at the buffer's end anyway.
         std::size_t width = 0;
-        for (; *f >= '0' && *f <= '9'; ++f) width = width * 10 + static_cast<std::size_t>(*f - '0');
+        for (; *f >= '0' && *f <= '9'; ++f) {
+            width = width * 10 + static_cast<std::size_t>(*f - '0');
+            if (width > 1000) width = 1000;
+        }
         bool hasPrecision = false;
         std::size_t precision = 0;
         if (*f == '.') {
             hasPrecision = true;
-            for (++f; *f >= '0' && *f <= '9'; ++f) precision = precision * 10 + static_cast<std::size_t>(*f - '0');
+            for (++f; *f >= '0' && *f <= '9'; ++f) {
+                precision = precision * 10 + static_cast<std::size_t>(*f - '0');
+                if (precision > 1000) precision = 1000;
+            }
         }
         bool isLong = false;
-        if (*f == 'l') {
-            isLong = true;
+        bool isShort = false;
+        if (*f == 'l' || (lenient && *f == 'L')) {
+            isLong = !lenient;  // a message's numbers are 32-bit, as wsprintf's
+            ++f;
+        } else if (lenient && *f == 'h') {
+            isShort = true;
             ++f;
         }
         char digits[24];
@@ -146,7 +162,7 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
             if (!refused) PutChar(&out, '%');
             break;
         case 's': {
-            refused = isLong;  // a wide string
+            refused = isLong && !lenient;  // a wide string
             if (refused) break;
             const char* text = va_arg(args, const char*);
             if (!text) text = "(null)";
@@ -156,7 +172,7 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
             break;
         }
         case 'c':
-            refused = isLong || hasPrecision;  // a wide character; a precision means nothing here
+            refused = (isLong || hasPrecision) && !lenient;  // a wide character; a precision means nothing here
             if (refused) break;
             digits[0] = static_cast<char>(va_arg(args, int));
             PutField(&out, "", 0, digits, 1, width, leftAlign, false);
@@ -164,6 +180,7 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
         case 'd':
         case 'i': {
             long value = isLong ? va_arg(args, long) : va_arg(args, int);
+            if (isShort) value = static_cast<short>(value);
             unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
             char* first = DigitsOf(magnitude, 10, false, end);
             PutInteger(&out, value < 0 ? "-" : "", first, end, hasPrecision, precision, width, leftAlign, zeroPad);
@@ -173,6 +190,7 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
         case 'x':
         case 'X': {
             unsigned long value = isLong ? va_arg(args, unsigned long) : va_arg(args, unsigned);
+            if (isShort) value &= 0xFFFFu;
             char* first = DigitsOf(value, *f == 'u' ? 10 : 16, *f == 'X', end);
             PutInteger(&out, "", first, end, hasPrecision, precision, width, leftAlign, zeroPad);
             break;
@@ -182,7 +200,10 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
             refused = true;
             break;
         }
-        if (refused) {
+        if (refused && lenient) {
+            if (*f == '\0') break;
+            PutChar(&out, *f);
+        } else if (refused) {
             dst[0] = '\0';
             return false;
         }
@@ -191,10 +212,26 @@ bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) 
     return !out.cut;
 }
 
+bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args) {
+    return FormatCore(dst, size, format, args, false);
+}
+
+bool FormatMessageTextV(char* dst, std::size_t size, const char* format, va_list args) {
+    return FormatCore(dst, size, format, args, true);
+}
+
 bool FormatText(char* dst, std::size_t size, const char* format, ...) {
     va_list args;
     va_start(args, format);
     bool fitted = FormatTextV(dst, size, format, args);
+    va_end(args);
+    return fitted;
+}
+
+bool FormatMessageText(char* dst, std::size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool fitted = FormatMessageTextV(dst, size, format, args);
     va_end(args);
     return fitted;
 }

@@ -218,9 +218,10 @@ BOOL CopyPackageFiles(HWND dlg) {
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
             if (action == AttemptAction::kDone) {
+                const unsigned long bytes = FileBytes(destPath);
+                g_setup.installedKb += static_cast<uint32_t>((bytes + 1023) / 1024);
                 CancelRestartDeletions(g_setup.windowsDir, destPath);
-                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
-                        FileBytes(destPath));
+                LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath, bytes);
                 break;
             }
             // Unattended, nobody can insert a diskette or answer Retry: a

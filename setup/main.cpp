@@ -6,6 +6,7 @@
 #include "dde_client.h"
 #include "messages.h"
 #include "messages_core.h"
+#include "program_run.h"
 #include "resource.h"
 #include "setup.h"
 #include "shell.h"
@@ -184,23 +185,8 @@ BOOL FindSetupDir() {
 }  // namespace
 
 BOOL RegisterSetupClass(HINSTANCE instance) {
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (dc) {
-        g_setup.screenWidth = GetDeviceCaps(dc, HORZRES);
-        g_setup.screenHeight = GetDeviceCaps(dc, VERTRES);
-        g_setup.displayColors = GetDeviceCaps(dc, NUMCOLORS);
-        DeleteDC(dc);
-    }
-    WNDCLASSA wc{};
-    wc.style = 0;
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = SystemCursor(IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(IsColourDisplay(g_setup.displayColors) ? RGB(192, 192, 192) : RGB(0, 0, 0));
-    wc.lpszMenuName = nullptr;
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
+    return RegisterMainClass(instance, kClassName, &g_setup.screenWidth, &g_setup.screenHeight, &g_setup.displayColors,
+                             IsColourDisplay);
 }
 
 void ReadSetupConfig() {
@@ -215,7 +201,7 @@ void ReadSetupConfig() {
 }
 
 BOOL InitSetupInstance(HINSTANCE instance, int showCommand) {
-    UseOwnDrivePrompts();
+    UseOwnDrivePrompts();  // already done by WinMain; kept for whoever starts here
     g_setup.hInstance = instance;
     g_setup.hopperCapacity = 200;
     if (!FindSetupDir()) return FALSE;
@@ -309,14 +295,14 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 
 namespace {
 
-// The usage text of /? and of a command line that is not understood, in a
-// message box unless the run is unattended.
-void ShowUsage(HINSTANCE instance) {
+// A message of the string table before the main window exists, in a box
+// captioned by the program's name and title `titleId`.
+void ShowStartMessage(HINSTANCE instance, UINT titleId, UINT id, UINT style, const char* a) {
     char text[64];
-    char caption[sizeof g_setup.mainTitle];
-    if (LoadStringA(instance, IDS_TITLE_SETUP, text, sizeof text) <= 0) text[0] = '\0';
+    char caption[sizeof g_setup.errorCaption];
+    if (LoadStringA(instance, titleId, text, sizeof text) <= 0) text[0] = '\0';
     ComposeCaption(caption, sizeof caption, text);
-    ShowMessage(instance, nullptr, IDS_USAGE, caption, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(instance, nullptr, id, caption, style, a, kVireo);
 }
 
 // The top of the log: the program, its version, the time and the options.
@@ -341,34 +327,31 @@ void LogHeader(const char* commandLine) {
             g_setup.windowsDir, g_setup.systemDir);
 }
 
-int EndRun(int code) {
-    LogLine("Exit code %d", code);
-    LogClose();
-    return code;
-}
-
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
-    if (previous) return 0;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    // Windows' own drive boxes go before anything touches a drive, the
+    // log's drive included.
+    UseOwnDrivePrompts();
     char bad[64];
     const CommandLineResult parsed = ParseInstallerCommandLine(commandLine, &g_options, bad, sizeof bad);
+    g_messagesQuiet = g_options.unattended;
     if (parsed != CommandLineResult::kOk || g_options.usage) {
-        g_messagesQuiet = g_options.unattended;
         if (parsed == CommandLineResult::kOk && g_options.hasLog && LogOpen(g_options.log)) {
             LogLine("Command line: %s", commandLine);
         }
         if (parsed != CommandLineResult::kOk) LogLine("Option not understood: %s", bad);
-        ShowUsage(instance);
+        ShowStartMessage(instance, IDS_TITLE_SETUP, IDS_USAGE, MB_OK | MB_ICONINFORMATION, nullptr);
         return EndRun(kExitUsage);
     }
-    g_messagesQuiet = g_options.unattended;
+    if (!TakeRunLock(false)) {
+        // A run that gives exit codes ends at once: the tool tries again.
+        if (g_options.any) return kExitAnotherRun;
+        ShowStartMessage(instance, IDS_TITLE_ERROR, IDS_ANOTHER_RUN, kStyleNotice, kVireo);
+        return 0;
+    }
     if (g_options.hasLog && !LogOpen(g_options.log)) {
-        char text[64];
-        char caption[sizeof g_setup.errorCaption];
-        if (LoadStringA(instance, IDS_TITLE_ERROR, text, sizeof text) <= 0) text[0] = '\0';
-        ComposeCaption(caption, sizeof caption, text);
-        ShowMessage(instance, nullptr, IDS_LOG_FAILED, caption, kStyleNotice, g_options.log, kVireo);
+        ShowStartMessage(instance, IDS_TITLE_ERROR, IDS_LOG_FAILED, kStyleNotice, g_options.log);
         return kExitLog;
     }
     if (!RegisterSetupClass(instance) || !InitSetupInstance(instance, showCommand)) {
@@ -378,12 +361,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     LogHeader(commandLine);
     // Unattended, the installation starts at once; otherwise on the first
     // click or key on the welcome screen.
-    if (g_options.unattended) RunInstallation(g_setup.hMainWnd);
-    MSG msg{};
-    BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    if (g_options.unattended) {
+        // Nobody may be there to see a Program Manager started now (a
+        // deployment tool's run in session 0): only a shell that runs is asked.
+        g_ddeStartsServer = false;
+        RunInstallation(g_setup.hMainWnd);
     }
-    return EndRun(got == 0 ? static_cast<int>(msg.wParam) : 0);
+    return EndRun(RunMessageLoop());
 }

@@ -7,6 +7,7 @@
 #include "messages.h"
 #include "messages_core.h"
 #include "previous_search.h"
+#include "program_run.h"
 #include "resource.h"
 #include "setup.h"
 #include "textutil.h"
@@ -121,12 +122,19 @@ BOOL RemovePreviousVersion(HWND hwnd) {
             return FALSE;
         }
         LogLine("Removing the previous version: %s", command);
-        if (WinExec(command, SW_RESTORE) < 32) {
-            LogLine("The previous version's uninstaller cannot be started (system error %lu)", GetLastError());
+        // This run holds the lock of one run at a time; the uninstaller it
+        // starts goes on by taking the hand-over. One that refuses all the
+        // same leaves the old script in place, which is no removal.
+        HANDLE handOver = OpenRemovalHandOver();
+        const bool started = WinExec(command, SW_RESTORE) >= 32;
+        if (!started) LogLine("The previous version's uninstaller cannot be started (system error %lu)", GetLastError());
+        const bool ended = started && WaitForUninstallerToEnd();
+        if (handOver) CloseHandle(handOver);
+        if (!started) {
             SetExitCode(kExitPreviousVersion);
             return FALSE;
         }
-        if (!WaitForUninstallerToEnd()) {
+        if (!ended) {
             SetExitCode(kExitPreviousVersion);
             ShowMessage(g_setup.hInstance, hwnd, IDS_PREVIOUS_NOT_ENDED, g_setup.warningCaption, kStyleNotice,
                         static_cast<int>(kPreviousRemovalMinutes));

@@ -33,6 +33,7 @@ BOOL CreateProgmanGroup() {
     BOOL result = 0;
     HWND client = OpenProgmanClient(g_setup.hInstance, HWND_BROADCAST);
     if (!client) return 0;
+    if (!DdeClientPartner(client)) LogLine("No shell answered the Program Manager conversation");
 
     char command[kCommandSize];
     if (BuildCreateGroupCommand(command, sizeof command, kProgmanGroupName)) {

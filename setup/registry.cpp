@@ -2,6 +2,7 @@
 // chosen parallel port, and the package's entry in the list of installed
 // software.
 #include "config_steps.h"
+#include "full_path.h"
 #include "setup.h"
 #include "textutil.h"
 
@@ -32,6 +33,10 @@ bool ReadValue(HKEY key, const char* name, char* buffer, DWORD size, DWORD* type
 // Text values are written with their length without the NUL.
 void SetText(HKEY key, const char* name, const char* text) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text));
+}
+
+void SetNumber(HKEY key, const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 // Does the device whose HardWareKey is hardwareKey have PortName portName?
@@ -155,8 +160,26 @@ void WriteUninstallEntry() {
     SetText(entry, "UninstallString", command);
     char quiet[sizeof command + 16];
     if (BuildQuietUninstallCommand(quiet, sizeof quiet, command)) SetText(entry, "QuietUninstallString", quiet);
+    // What deployment and inventory tools read: the version the programs
+    // show (without its blank), the maker, where the package lies, its main
+    // program's icon and its size; it is removed whole, never changed.
+    const char* version = g_setup.versionSuffix;
+    while (*version == ' ') ++version;
+    SetText(entry, "DisplayVersion", version);
+    SetText(entry, "Publisher", kMakerWord);
+    char location[MAX_PATH];
+    char icon[MAX_PATH];
+    if (FullLongPath(g_setup.destShortDir, location, sizeof location)) {
+        SetText(entry, "InstallLocation", location);
+        if (JoinPath(icon, location, "VIREO.EXE")) SetText(entry, "DisplayIcon", icon);
+    }
+    SetNumber(entry, "EstimatedSize", g_setup.installedKb);
+    SetNumber(entry, "NoModify", 1);
+    SetNumber(entry, "NoRepair", 1);
     LogLine("Registry HKLM\\%s\\%s: DisplayName \"%s\", UninstallString \"%s\", QuietUninstallString \"%s\"",
             kUninstallKey, kUninstallSubkey, kUninstallName, command, quiet);
+    LogLine("DisplayVersion \"%s\", InstallLocation \"%s\", EstimatedSize %lu KB", version, location,
+            static_cast<unsigned long>(g_setup.installedKb));
     RegCloseKey(entry);
     RegCloseKey(list);
 }

@@ -256,11 +256,11 @@ const CompanionRequest kCompanionRequests[] = {
 // The one place where the installer asks the user about a companion program
 // that has not closed: Retry asks it again, Cancel leaves Setup.
 CompanionChoice AskAboutRunningCompanion(const char* title) {
-    // Unattended, nobody can close it: the installation goes on without it,
-    // as the unattended removal does.
+    // Unattended, nobody can close it, and Windows would refuse to replace
+    // its running file half-way: the run ends before anything is changed.
     if (g_options.unattended) {
-        LogLine("Program \"%s\" has not closed; passed over", title);
-        return kCompanionPassOver;
+        LogLine("Program \"%s\" has not closed", title);
+        return kCompanionCancel;
     }
     int answer = ShowMessage(g_setup.hInstance, g_setup.hMainWnd, IDS_COMPANION_RUNNING, g_setup.warningCaption,
                              kStyleRetryQuestion, title);
@@ -275,6 +275,24 @@ bool CloseCompanionPrograms() {
     return true;
 }
 
+namespace {
+
+// Closes the companion programs; false, with the run's code and message,
+// when one of them stays (the user chose to leave Setup, or nobody is there
+// to close it).
+bool CloseProgramsOrLeave(HWND hwnd) {
+    if (!CloseCompanionPrograms()) {
+        SetExitCode(kExitProgramRunning);
+        ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
+        RefreshMain();
+        return false;
+    }
+    LogLine("Programs of the package closed");
+    return true;
+}
+
+}  // namespace
+
 void RunInstallation(HWND hwnd) {
     if (!g_setupStarted) return;
     g_setupStarted = false;
@@ -285,19 +303,14 @@ void RunInstallation(HWND hwnd) {
     ClipCursor(&desk);
     KillTimer(hwnd, 1);
 
-    if (!RemovePreviousVersion(hwnd)) {
+    // Unattended, the programs are asked to close before the previous
+    // version goes, so that one that stays ends the run with nothing changed.
+    const bool closeFirst = g_options.unattended;
+    if ((closeFirst && !CloseProgramsOrLeave(hwnd)) || !RemovePreviousVersion(hwnd) ||
+        (!closeFirst && !CloseProgramsOrLeave(hwnd))) {
         EndInstallation();
         return;
     }
-    if (!CloseCompanionPrograms()) {
-        // The user chose to leave Setup while a program of the package runs.
-        SetExitCode(kExitProgramRunning);
-        ShowMessage(g_setup.hInstance, hwnd, IDS_NOT_INSTALLED, g_setup.warningCaption, kStyleNotice, kVireo);
-        RefreshMain();
-        EndInstallation();
-        return;
-    }
-    LogLine("Programs of the package closed");
     RemovePreviousPrinter();
     LogLine("Previous printer, its driver, its port key and VAZAZUD.DLL removed where present");
 

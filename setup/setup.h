@@ -37,6 +37,7 @@ struct SetupState {
     char previousDir[256];    // directory of a previously installed version
     uint32_t hopperCapacity;  // 200
     char fontDir[256];        // where compressed fonts are expanded, no trailing backslash
+    uint32_t installedKb;     // KB of the files installed, each rounded up
 };
 
 extern SetupState g_setup;

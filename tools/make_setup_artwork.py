@@ -14,6 +14,8 @@ import os
 import struct
 import sys
 
+from rle4_bitmap import write_rle4_bmp
+
 # The standard 16-colour palette (index: name).
 PALETTE = [
     (0, 0, 0),        # 0 black
@@ -145,12 +147,7 @@ def info_header(width, height, image_size):
 
 
 def write_bmp(path, canvas):
-    pixels = rows_4bpp(canvas)
-    header_size = 14 + 40 + 64
-    data = (struct.pack("<2sIHHI", b"BM", header_size + len(pixels), 0, 0, header_size)
-            + info_header(canvas.width, canvas.height, len(pixels)) + palette_bytes() + pixels)
-    with open(path, "wb") as f:
-        f.write(data)
+    write_rle4_bmp(path, canvas.width, canvas.height, canvas.px, palette_bytes())
 
 
 def write_ico(path, canvas):

@@ -11,6 +11,8 @@ every run, so the generated files are kept in the repository.
 import os
 import struct
 
+from rle4_bitmap import write_rle4_bmp
+
 # The standard palette, the font and the bitmap headers are the installer's
 # artwork's.
 from make_setup_artwork import FONT, info_header, output_folder, palette_bytes
@@ -79,13 +81,7 @@ def packed_rows(canvas):
 
 
 def write_bmp(path, canvas):
-    pixels = packed_rows(canvas)
-    header = info_header(canvas.width, canvas.height, len(pixels)) + palette_bytes()
-    offset = 14 + len(header)
-    with open(path, "wb") as out:
-        out.write(struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset))
-        out.write(header)
-        out.write(pixels)
+    write_rle4_bmp(path, canvas.width, canvas.height, canvas.pixels, palette_bytes())
 
 
 def write_ico(path, canvas, transparent):

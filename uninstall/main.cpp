@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "dde_client.h"
+#include "program_run.h"
 #include "desetup.h"
 #include "desetup_core.h"
 #include "resource.h"
@@ -16,28 +17,7 @@ namespace {
 
 const char kClassName[] = "DeSetupWinClass";
 
-void ReadDisplayMetrics() {
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!dc) return;
-    g_desetup.screenWidth = GetDeviceCaps(dc, HORZRES);
-    g_desetup.screenHeight = GetDeviceCaps(dc, VERTRES);
-    g_desetup.displayColors = GetDeviceCaps(dc, NUMCOLORS);
-    DeleteDC(dc);
-}
-
 bool IsColour() { return IsColourDisplay(g_desetup.displayColors); }
-
-BOOL RegisterMainClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.style = 0;
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "SetupIcon");
-    wc.hCursor = SystemCursor(IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(IsColour() ? RGB(0xC0, 0xC0, 0xC0) : RGB(0, 0, 0));
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0;
-}
 
 // "ORVAN Vireo " followed by a text of the string table.
 void BuildCaption(char* caption, std::size_t size, UINT id) {
@@ -65,10 +45,6 @@ LRESULT OnCreate(HWND hwnd) {
     if (n == 0 || n >= sizeof module) module[0] = '\0';
     CutAfterLastBackslash(module);
     CopyText(g_desetup.programDir, module);
-
-    BuildCaption(g_desetup.titleText, sizeof g_desetup.titleText, IDS_TITLE);
-    BuildCaption(g_desetup.errorCaption, sizeof g_desetup.errorCaption, IDS_ERROR);
-    BuildCaption(g_desetup.warningCaption, sizeof g_desetup.warningCaption, IDS_WARNING);
 
     GetPrivateProfileStringA("RevisionControl", "OEM_ProductVersion", "@", g_desetup.versionText,
                              sizeof g_desetup.versionText, "PELORASD.INI");
@@ -203,27 +179,37 @@ TLS_EXPORT LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
 }
 
-namespace {
-
-int EndRun(int code) {
-    LogLine("Code de sortie %d", code);
-    LogClose();
-    return code;
-}
-
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
-    if (previous) return 0;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     UseOwnDrivePrompts();
     g_desetup.hInstance = instance;
-    // The log, when asked for, is opened first, so that it also tells of a
-    // removal that finds nothing to remove.
+    g_logSystemErrorWords = "erreur syst\xe8me";
+    g_logExitCodeWords = "Code de sortie";
+    BuildCaption(g_desetup.titleText, sizeof g_desetup.titleText, IDS_TITLE);
+    BuildCaption(g_desetup.errorCaption, sizeof g_desetup.errorCaption, IDS_ERROR);
+    BuildCaption(g_desetup.warningCaption, sizeof g_desetup.warningCaption, IDS_WARNING);
     CommandOptions options;
     char bad[64];
     const CommandLineResult parsed = ParseUninstallerCommandLine(commandLine, &options, bad, sizeof bad);
-    g_logSystemErrorWords = "erreur syst\xe8me";
-    if (options.hasLog && options.log[0] != '\0' && !LogOpen(options.log)) return kExitLog;
+    // /S, and "External" with /LOG, show no box at all: their messages go
+    // to the log. "External" alone keeps its boxes.
+    g_messagesQuiet = options.unattended || (options.external && options.hasLog);
+    g_desetup.exitCodes = options.external || options.any;
+    g_desetup.exitCode = kExitSuccess;
+    if (parsed == CommandLineResult::kOk && options.usage) {
+        ShowMessage(instance, nullptr, IDS_USAGE, g_desetup.titleText, MB_OK | MB_ICONINFORMATION);
+        return kExitUsage;
+    }
+    if (!TakeRunLock(true)) {
+        if (g_desetup.exitCodes) return kExitAnotherRun;
+        ShowMessage(instance, nullptr, IDS_ANOTHER_RUN, g_desetup.errorCaption, kStyleNotice, kProductWord);
+        return 0;
+    }
+    // The log, when asked for, is opened first, so that it also tells of a
+    // removal that finds nothing to remove.
+    if (options.hasLog && options.log[0] != '\0' && !LogOpen(options.log)) {
+        ShowMessage(instance, nullptr, IDS_LOG_FAILED, g_desetup.errorCaption, kStyleNotice, options.log, kProductWord);
+        return kExitLog;
+    }
     if (LogActive()) {
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -235,13 +221,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         LogLine("Option non comprise : %s", bad);
         return EndRun(kExitUsage);
     }
-    // With /LOG, an unattended removal shows no box at all: its errors go
-    // to the log.
-    g_desetup.exitCodes = options.external || options.any;
-    g_desetup.exitCode = kExitSuccess;
-    g_messagesQuiet = options.external && options.hasLog;
-    ReadDisplayMetrics();
-    if (!RegisterMainClass(instance)) return 0;
+    if (!RegisterMainClass(instance, kClassName, &g_desetup.screenWidth, &g_desetup.screenHeight,
+                           &g_desetup.displayColors, IsColourDisplay)) {
+        return 0;
+    }
 
     RECT desk;
     GetWindowRect(GetDesktopWindow(), &desk);
@@ -265,16 +248,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
 
-    g_desetup.silentMode = options.external;
+    // The quiet removal is the unattended one; nobody may be there to see a
+    // Program Manager that it started (a deployment tool's run in session 0).
+    g_desetup.silentMode = options.external || options.unattended;
+    g_ddeStartsServer = !options.unattended;
     LogLine("%s%s ; r\xe9pertoire d'installation : %s ; mode sans dialogue : %s", g_desetup.titleText,
             g_desetup.versionTail ? g_desetup.versionTail : "", g_desetup.installDir,
             g_desetup.silentMode ? "oui" : "non");
     if (!g_desetup.nothingToUninstall) RunUninstall();
-
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return EndRun(static_cast<int>(msg.wParam));
+    return EndRun(RunMessageLoop());
 }

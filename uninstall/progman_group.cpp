@@ -1,6 +1,7 @@
 // The uninstaller's side of the Program Manager group: deletes the group
 // "ORVAN Pelora 200/250 Tools" over a DDE conversation with Program Manager.
 #include "dde_client.h"
+#include "run_log.h"
 #include "textutil.h"
 
 HWND DdeInitiateTarget = nullptr;
@@ -12,6 +13,7 @@ int DeleteProgmanGroup(HINSTANCE instance) {
     DdeInitiateTarget = FindWindowA("PROGMAN", nullptr);
     HWND client = OpenProgmanClient(instance, DdeInitiateTarget ? DdeInitiateTarget : HWND_BROADCAST);
     if (!client) return 0;
+    if (!DdeClientPartner(client)) LogLine("Aucun shell n'a r\xe9pondu pour le Gestionnaire de programmes");
 
     // The user cannot work in Program Manager while its group goes.
     DdeInitiateTarget = FindWindowA("PROGMAN", nullptr);

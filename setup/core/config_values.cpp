@@ -44,10 +44,7 @@ bool BuildUninstallCommand(char* out, std::size_t size, const char* dest) {
 }
 
 bool BuildQuietUninstallCommand(char* out, std::size_t size, const char* command) {
-    for (const char* p = command; *p; ++p) {
-        if (*p == ' ') return FormatText(out, size, "\"%s\" External", command);
-    }
-    return FormatText(out, size, "%s External", command);
+    return FormatText(out, size, "\"%s\" /S", command);
 }
 
 bool MakePortKey(char* out, std::size_t size, const char* hardwareKey) {

@@ -42,9 +42,8 @@ bool BuildPackageSettings(PackageSettings* settings, const char* destShortDir);
 
 // The uninstall command: dest + "\" (unless it ends in one) + "tldelet.exe".
 bool BuildUninstallCommand(char* out, std::size_t size, const char* destShortDir);
-// The uninstall command for deployment tools: the command (in double quotes
-// when it holds a blank) followed by " External", the uninstaller's
-// unattended mode.
+// The uninstall command for deployment tools: the command in double quotes
+// followed by " /S", the uninstaller's quiet removal.
 bool BuildQuietUninstallCommand(char* out, std::size_t size, const char* command);
 
 // The port key: the hardware key with every "\" replaced by "&".

@@ -84,7 +84,9 @@ std::uint32_t FreeSpaceKb(std::uint32_t sectorsPerCluster, std::uint32_t bytesPe
         // bytes = bytesPerCluster * freeClusters; kb = bytes >> 10, without overflow.
         std::uint64_t high = bytesPerCluster >> 10;
         std::uint64_t low = bytesPerCluster & 0x3FFu;
-        if (high != 0 && freeClusters > kMaxKb / high) return static_cast<std::uint32_t>(kMaxKb);
+        // Past kMaxKb KB per cluster any count is past the cap; below it the
+        // product stays under 2^63 (and needs no 64-bit division).
+        if (high > kMaxKb) return static_cast<std::uint32_t>(kMaxKb);
         kb = high * freeClusters + ((low * freeClusters) >> 10);
     }
     return static_cast<std::uint32_t>(kb > kMaxKb ? kMaxKb : kb);

@@ -89,12 +89,12 @@ TEST(UninstallCommand, JoinedWithOneBackslash) {
     EXPECT_FALSE(BuildUninstallCommand(cmd, 10, "C:\\VIREO"));
 }
 
-TEST(UninstallCommand, QuietFormAddsExternalAndQuotesAPathWithBlanks) {
+TEST(UninstallCommand, QuietFormIsTheQuotedPathAndS) {
     char cmd[64];
     ASSERT_TRUE(BuildQuietUninstallCommand(cmd, sizeof cmd, "C:\\VIREO\\tldelet.exe"));
-    EXPECT_STREQ(cmd, "C:\\VIREO\\tldelet.exe External");
+    EXPECT_STREQ(cmd, "\"C:\\VIREO\\tldelet.exe\" /S");
     ASSERT_TRUE(BuildQuietUninstallCommand(cmd, sizeof cmd, "D:\\MY TOOLS\\tldelet.exe"));
-    EXPECT_STREQ(cmd, "\"D:\\MY TOOLS\\tldelet.exe\" External");
+    EXPECT_STREQ(cmd, "\"D:\\MY TOOLS\\tldelet.exe\" /S");
     EXPECT_FALSE(BuildQuietUninstallCommand(cmd, 16, "C:\\VIREO\\tldelet.exe"));
 }
 

@@ -155,7 +155,20 @@ TEST(UninstallEntry, RootDestinationGivesRootCommandAndSizesWithoutNul) {
     ExpectText(key, "DisplayName", "ORVAN Pelora 200/250 Uninstall Utility");
     ExpectText(key, "UninstallString", "C:\\tldelet.exe");
     lstrcpyA(g_setup.destShortDir, "C:\\VIREO");
+    lstrcpyA(g_setup.versionSuffix, " 2.10");
+    g_setup.installedKb = 1234;
     WriteUninstallEntry();
     ExpectText(key, "UninstallString", "C:\\VIREO\\tldelet.exe");
+    // What deployment and inventory tools read.
+    for (const auto& text : {std::pair<const char*, const char*>{"QuietUninstallString", "\"C:\\VIREO\\tldelet.exe\" /S"},
+                             {"DisplayVersion", "2.10"}, {"Publisher", "ORVAN"}, {"InstallLocation", "C:\\VIREO"},
+                             {"DisplayIcon", "C:\\VIREO\\VIREO.EXE"}}) {
+        ExpectText(key, text.first, text.second);
+    }
+    for (const auto& number : {std::pair<const char*, DWORD>{"EstimatedSize", 1234}, {"NoModify", 1}, {"NoRepair", 1}}) {
+        RegValue v = ReadRegValue(HKEY_LOCAL_MACHINE, key, number.first);
+        EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << number.first;
+        EXPECT_EQ(v.bytes, std::string(reinterpret_cast<const char*>(&number.second), sizeof(DWORD))) << number.first;
+    }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
 }

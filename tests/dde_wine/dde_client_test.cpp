@@ -233,6 +233,14 @@ TEST_F(DdeClientTest, ServerStartedByWinExecWhenNobodyAnswers) {
     const std::string log = TempFile("winexec.log");
     const std::string options = "--log \"" + log + "\"";
     SetEnvironmentVariableA("TLS_PROGMAN_FIXTURE", options.c_str());
+    // An unattended run starts none: nobody may be there to see it.
+    g_ddeStartsServer = false;
+    HWND alone = OpenProgmanClient(g_setup.hInstance, HWND_BROADCAST);
+    g_ddeStartsServer = true;
+    ASSERT_NE(alone, nullptr);
+    EXPECT_EQ(DdeClientPartner(alone), nullptr);
+    EXPECT_EQ(FindWindowA("PROGMAN", nullptr), nullptr) << "PROGMAN was started";
+    DestroyWindow(alone);
     HWND client = OpenProgmanClient(g_setup.hInstance, HWND_BROADCAST);
     ASSERT_NE(client, nullptr);
     HWND started = FindWindowA("PROGMAN", nullptr);

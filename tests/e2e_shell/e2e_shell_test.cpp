@@ -220,6 +220,25 @@ TEST_F(Installer, FirstKeyStartsTheSequenceAndASecondClickDoesNothing) {
     Prepare();
     StartInstaller();
     EXPECT_EQ(robot_.ControlText(main_, 999), "Click the mouse or press any key to continue...");
+    // A second installer beside the first, which waits at its welcome
+    // screen: with an option it ends at once with 1618; an uninstaller
+    // without one says why it does not start.
+    Robot second;
+    DWORD code = 0;
+    ASSERT_TRUE(second.Start(dir_ + "tlsetup.exe", "/S", dir_));
+    ASSERT_TRUE(second.WaitExit(kBound, &code));
+    EXPECT_EQ(code, 1618u);
+    EXPECT_TRUE(second.Transcript().empty()) << second.TranscriptText();
+    Robot third;
+    SeenDialog refusal;
+    HWND box = nullptr;
+    ASSERT_TRUE(third.Start(robot::ProgramsDir() + "tldesetup.exe", "", dir_));
+    ASSERT_TRUE(third.WaitMessageBox("ORVAN Vireo Erreur", kBound, &refusal, &box));
+    EXPECT_EQ(refusal.text, "Une autre installation ou d\xe9sinstallation de Vireo est en cours.\nAttendez qu'elle "
+                            "soit termin\xe9" "e, puis recommencez.");
+    ASSERT_TRUE(third.Click(box, IDOK));
+    ASSERT_TRUE(third.WaitExit(kBound, &code));
+    EXPECT_EQ(code, 0u);
     PressFirstKey();
     HWND ports = WaitPortDialog();
     ASSERT_NE(ports, nullptr);

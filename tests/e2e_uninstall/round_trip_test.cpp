@@ -62,6 +62,18 @@ bool GroupFolderExists() {
     return false;
 }
 
+// Deletes the Start Menu folder of the group, as a user may have done.
+void DeleteGroupFolders() {
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char programs[MAX_PATH] = "";
+        if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, programs))) continue;
+        for (const char* folder : {"\\ORVAN Pelora 200_250 Tools", "\\ORVAN Pelora 200\\250 Tools"}) {
+            robot::RemoveTree(std::string(programs) + folder + "\\");
+        }
+    }
+    ASSERT_FALSE(GroupFolderExists());
+}
+
 // The machine's state that the round trip must give back.
 struct IniState {
     std::string run;
@@ -708,7 +720,7 @@ TEST_F(RoundTrip, UnattendedInstallationFromOneFolderMatchesTheDefaultsAndIsRemo
     if (HasFatalFailure()) return;
     const std::string interactive = MachineSnapshot(kInstallDir);
     const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
-    EXPECT_EQ(quiet, std::string(kInstallDir) + "\\tldelet.exe External");
+    EXPECT_EQ(quiet, std::string("\"") + kInstallDir + "\\tldelet.exe\" /S");
     Robot first;
     ASSERT_TRUE(first.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(first.WaitExit(300000)) << first.TranscriptText();
@@ -782,52 +794,64 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     EXPECT_EQ(windows.exitCode, 7u);
     EXPECT_FALSE(Exists(WindowsDir() + "\\VIREO.EXE"));
 
-    // A program of the package that never closes is passed over without a
-    // question, by the installation and by the removal.
-    StartCompanion("PanelClass", "--never");
+    // A program of the package that never closes ends the installation
+    // with 14 before anything is changed (Windows would refuse to replace
+    // its running file half-way); the removal passes over it.
+    Robot* panel = StartCompanion("PanelClass", "--never");
     ASSERT_TRUE(CopyFileA(robot::TestVariant("tlsetup_quick.exe").c_str(), (set + "\\TLSETUP.EXE").c_str(), FALSE));
-    e2e::QuietRun install;
-    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG",
-                                   set, &install));
-    EXPECT_EQ(install.exitCode, 3010u);
+    const std::string options = "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG";
+    e2e::QuietRun stopped;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", options, set, &stopped));
+    EXPECT_EQ(stopped.exitCode, 14u);
     std::vector<std::string> log = LogLines(kSetupLog);
-    EXPECT_TRUE(AnyLineHas(log, "Program \"PanelClass\" has not closed; passed over")) << Joined(log);
+    EXPECT_TRUE(AnyLineHas(log, "Program \"PanelClass\" has not closed")) << Joined(log);
+    EXPECT_FALSE(Exists(dir)) << "nothing is changed";
+    EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
+    panel->Kill();
+    e2e::QuietRun install;
+    ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", options, set, &install));
+    EXPECT_EQ(install.exitCode, 3010u);
     EXPECT_TRUE(Exists(dir + "\\VIREO.EXE"));
+    panel = StartCompanion("PanelClass", "--never");
     EXPECT_FALSE(Exists(kInstallDir)) << "nothing in the default destination";
     EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "2");
     char shortDir[MAX_PATH] = "";
     GetShortPathNameA(dir.c_str(), shortDir, sizeof shortDir);
     EXPECT_EQ(Profile("Applications", "VelmDir", "PELORASD.INI"), shortDir);
     const std::string quiet = RegistryText(kUninstallKey, "QuietUninstallString");
-    EXPECT_EQ(quiet, std::string(shortDir) + "\\tldelet.exe External");
+    EXPECT_EQ(quiet, "\"" + std::string(shortDir) + "\\tldelet.exe\" /S");
 
     // The deployment tool's command, as it stands in the registry, with a
-    // log. A file held open by a viewer is left to the next start of
-    // Windows, which the exit code asks for.
+    // log, where the Start Menu group is already gone (its message goes to
+    // the log; any window fails the run). A file held open by a viewer is
+    // left to the next start of Windows, which the exit code asks for.
+    DeleteGroupFolders();
     pending::TakeDeletions();
     CloseHandle(CreateFileA("C:\\OTHER.TMP", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(MoveFileExA("C:\\OTHER.TMP", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) << "another program's deletion";
     HANDLE viewer = CreateFileA((dir + "\\README.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    const std::size_t blank = quiet.rfind(' ');
-    ASSERT_NE(blank, std::string::npos);
-    ASSERT_TRUE(UseQuickUninstaller(quiet.substr(0, blank)));
+    const std::size_t quote = quiet.find('"', 1);
+    ASSERT_NE(quote, std::string::npos);
+    ASSERT_TRUE(UseQuickUninstaller(quiet.substr(1, quote - 1)));
     e2e::QuietRun removal;
     ::testing::AssertionResult removed = e2e::RunUnattended(
-        quiet.substr(0, blank), quiet.substr(blank + 1) + " /LOG=" + kRemovalLog, dir, &removal);
+        quiet.substr(1, quote - 1), quiet.substr(quote + 2) + " /LOG=" + kRemovalLog, dir, &removal);
     CloseHandle(viewer);
     ASSERT_TRUE(removed);
     EXPECT_EQ(removal.exitCode, 3010u) << "removed, with a file left to the next start";
     std::vector<std::string> removalLog = LogLines(kRemovalLog);
     EXPECT_TRUE(AnyLineHas(removalLog, "Le programme \"PanelClass\" ne s'est pas ferm\xe9")) << Joined(removalLog);
     EXPECT_TRUE(AnyLineHas(removalLog, "README.TXT : supprim\xe9 au prochain d\xe9marrage de Windows")) << Joined(removalLog);
+    EXPECT_TRUE(AnyLineHas(removalLog, "Impossible de supprimer le groupe Vireo")) << Joined(removalLog);
     EXPECT_EQ(removalLog.empty() ? "" : removalLog.back(), "Code de sortie 3010") << Joined(removalLog);
     EXPECT_EQ(pending::TakeDeletions(true).size(), 3u) << "the other program's file, README.TXT and its directory";
     EXPECT_FALSE(Exists(dir + "\\VIREO.EXE"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(Profile("386Enh", "PeloraLPT", "system.ini"), "<missing>");
     // Installed again before the restart, which must keep the new files.
+    panel->Kill();
     e2e::QuietRun again;
     ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "/S \"/DIR=" + dir + "\"", set, &again));
     EXPECT_EQ(pending::Joined(pending::TakeDeletions(true)), "C:\\OTHER.TMP\n");

@@ -123,7 +123,7 @@ TEST(UninstallerCommandLine, WithoutLogTheLineMeansWhatItAlwaysMeant) {
         const char* line;
         bool external;
     } cases[] = {{"External", true}, {"EXTERNAL", true}, {"external", true}, {"", false},
-                 {"External now", false}, {" External", false}, {"/S", false}, {"Externals", false}};
+                 {"External now", false}, {" External", false}, {"/X", false}, {"Externals", false}};
     for (const Case& c : cases) {
         Parsed p = Uninstaller(c.line);
         EXPECT_EQ(p.result, CommandLineResult::kOk) << c.line << ": never an error without /LOG";
@@ -146,11 +146,37 @@ TEST(UninstallerCommandLine, LogBesideExternal) {
     EXPECT_FALSE(alone.options.external) << "an interactive removal with a log";
     EXPECT_STREQ(alone.options.log, "C:\\a b\\r.log");
 
-    Parsed other = Uninstaller("External /LOG=C:\\r.log /S");
+    Parsed other = Uninstaller("External /LOG=C:\\r.log /DIR=C:\\x");
     EXPECT_EQ(other.result, CommandLineResult::kUnknownOption);
-    EXPECT_EQ(other.bad, "/S") << "the installer's options are not the uninstaller's";
+    EXPECT_EQ(other.bad, "/DIR=C:\\x") << "the installer's own options are not the uninstaller's";
     EXPECT_EQ(Uninstaller("External External /LOG=x").result, CommandLineResult::kUnknownOption);
     EXPECT_EQ(Uninstaller("/LOG=a /LOG=b").result, CommandLineResult::kUnknownOption);
+}
+
+TEST(UninstallerCommandLine, QuietRemovalAndUsage) {
+    struct Case {
+        const char* line;
+        CommandLineResult result;
+        bool unattended, usage, hasLog;
+        const char* bad;
+    } cases[] = {
+        {"/S", CommandLineResult::kOk, true, false, false, ""},
+        {"-s /LOG=\"C:\\a b\\r.log\"", CommandLineResult::kOk, true, false, true, ""},
+        {"External /S", CommandLineResult::kOk, true, false, false, ""},
+        {"/?", CommandLineResult::kOk, false, true, false, ""},
+        {"/S /S", CommandLineResult::kUnknownOption, true, false, false, "/S"},
+        {"/S now", CommandLineResult::kUnknownOption, true, false, false, "now"},
+        {"/S /PORT=LPT1", CommandLineResult::kUnknownOption, true, false, false, "/PORT=LPT1"},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Uninstaller(c.line);
+        EXPECT_EQ(p.result, c.result) << c.line;
+        EXPECT_EQ(p.options.unattended, c.unattended) << c.line;
+        EXPECT_EQ(p.options.usage, c.usage) << c.line;
+        EXPECT_EQ(p.options.hasLog, c.hasLog) << c.line;
+        EXPECT_TRUE(p.options.any) << c.line << ": a run that gives exit codes";
+        EXPECT_EQ(p.bad, c.bad) << c.line;
+    }
 }
 
 }  // namespace

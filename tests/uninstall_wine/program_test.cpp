@@ -380,6 +380,19 @@ TEST_F(Program, NoToTheQuestionChangesNothing) {
     ASSERT_EQ(run.boxes.size(), 2u) << Describe(run.boxes);
     EXPECT_EQ(run.boxes[1].caption, kWarningCaption);
     EXPECT_EQ(run.boxes[1].text, L"Suppression de Vireo impossible.");
+    // /? shows the usage text; a log that cannot be created stops an
+    // interactive removal with its message. Neither removes anything.
+    RunResult usage = RunUninstaller(Install("TLDELET.EXE"), "/?", [](const Box&) { return IDOK; });
+    ASSERT_TRUE(usage.finished);
+    EXPECT_EQ(usage.exitCode, 1u);
+    ASSERT_EQ(usage.boxes.size(), 1u) << Describe(usage.boxes);
+    EXPECT_EQ(usage.boxes[0].text.rfind(L"TLDELET [/S] [/LOG=chemin] [/?]\n", 0), 0u) << Describe(usage.boxes);
+    RunResult noLog = RunUninstaller(Install("TLDELET.EXE"), "/LOG=C:\\NOWHERE\\R.LOG", [](const Box&) { return IDOK; });
+    ASSERT_TRUE(noLog.finished);
+    EXPECT_EQ(noLog.exitCode, 16u);
+    ASSERT_EQ(noLog.boxes.size(), 1u) << Describe(noLog.boxes);
+    EXPECT_EQ(noLog.boxes[0].text,
+              L"Impossible de cr\u00e9er le journal C:\\NOWHERE\\R.LOG.\nVireo n'a pas \u00e9t\u00e9 d\u00e9sinstall\u00e9.");
     for (const char* name : {"VIREO.EXE", "PELORASD.EXE", "ZEROZ32.DLL", "USER\\MINE.DOC", "TLSETUP.INF"}) {
         EXPECT_TRUE(FileExists(Install(name))) << name << " was removed";
     }
