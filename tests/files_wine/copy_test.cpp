@@ -3,7 +3,10 @@
 #include "file_install.h"
 #include "files_fixture.h"
 #include "resource.h"
+#include "../machine/import_slot.h"
 #include "../machine/win95_profile_cache.h"
+
+#include <algorithm>
 
 extern "C" decltype(&GetVersionExA) __imp_GetVersionExA;
 
@@ -527,39 +530,65 @@ PSID BuiltinSid(DWORD first, DWORD second, BYTE count) {
 TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecurity) {
     SECURITY_DESCRIPTOR sd;
     DWORD acl[kClosedAclSize / sizeof(DWORD)];
-    ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl)) << "the Wine machine reports Windows NT";
-    EXPECT_TRUE(IsValidSecurityDescriptor(&sd));
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(&sd, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's entries (Users: Modify) would be inherited";
-    BOOL present = FALSE, defaulted = TRUE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl) << "no access list";
-    EXPECT_FALSE(defaulted);
-    ASSERT_TRUE(IsValidAcl(dacl));
+    const DWORD usersRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
+    const BYTE below = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    SID_IDENTIFIER_AUTHORITY creator = SECURITY_CREATOR_SID_AUTHORITY;
+    PSID creatorOwner = nullptr;
+    AllocateAndInitializeSid(&creator, 1, SECURITY_CREATOR_OWNER_RID, 0, 0, 0, 0, 0, 0, 0, &creatorOwner);
+    PSID admins = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
+    PSID system = BuiltinSid(SECURITY_LOCAL_SYSTEM_RID, 0, 1);
+    PSID users = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2);
     const struct {
+        PackageList list;
         PSID sid;
         const char* name;
         DWORD access;
+        BYTE flags;
     } expected[] = {
-        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2), "Administrators", FILE_ALL_ACCESS},
-        {BuiltinSid(SECURITY_LOCAL_SYSTEM_RID, 0, 1), "SYSTEM", FILE_ALL_ACCESS},
-        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2), "Users",
-         FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
+        {PackageList::kClosed, admins, "Administrators", FILE_ALL_ACCESS, below},
+        {PackageList::kClosed, system, "SYSTEM", FILE_ALL_ACCESS, below},
+        {PackageList::kClosed, users, "Users", usersRun, below},
+        // SPOOL: Users add files, which their creators change and delete.
+        {PackageList::kSpool, admins, "Administrators", FILE_ALL_ACCESS, below},
+        {PackageList::kSpool, system, "SYSTEM", FILE_ALL_ACCESS, below},
+        {PackageList::kSpool, users, "Users", usersRun, below},
+        {PackageList::kSpool, users, "Users adding", FILE_ADD_FILE, 0},
+        {PackageList::kSpool, creatorOwner, "CREATOR OWNER", FILE_GENERIC_WRITE | DELETE,
+         OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE},
+        // SPOOLER.QUE: Users write it.
+        {PackageList::kQueue, admins, "Administrators", FILE_ALL_ACCESS, below},
+        {PackageList::kQueue, system, "SYSTEM", FILE_ALL_ACCESS, below},
+        {PackageList::kQueue, users, "Users", usersRun, below},
+        {PackageList::kQueue, users, "Users writing", FILE_GENERIC_WRITE, 0},
     };
-    ASSERT_EQ(dacl->AceCount, std::size(expected));
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<LPVOID*>(&ace)));
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "inherited by all below";
-        EXPECT_TRUE(EqualSid(&ace->SidStart, expected[i].sid));
-        EXPECT_EQ(ace->Mask, expected[i].access);
-        FreeSid(expected[i].sid);
+    for (PackageList list : {PackageList::kClosed, PackageList::kSpool, PackageList::kQueue}) {
+        SCOPED_TRACE(static_cast<int>(list));
+        ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl, list)) << "the Wine machine reports Windows NT";
+        EXPECT_TRUE(IsValidSecurityDescriptor(&sd));
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ASSERT_TRUE(GetSecurityDescriptorControl(&sd, &control, &revision));
+        EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's entries (Users: Modify) would be inherited";
+        BOOL present = FALSE, defaulted = TRUE;
+        PACL dacl = nullptr;
+        ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted));
+        ASSERT_TRUE(present && dacl) << "no access list";
+        EXPECT_FALSE(defaulted);
+        ASSERT_TRUE(IsValidAcl(dacl));
+        DWORD i = 0;
+        for (const auto& entry : expected) {
+            if (entry.list != list) continue;
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            ASSERT_TRUE(GetAce(dacl, i++, reinterpret_cast<LPVOID*>(&ace)));
+            SCOPED_TRACE(entry.name);
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+            EXPECT_EQ(ace->Header.AceFlags, entry.flags);
+            EXPECT_TRUE(EqualSid(&ace->SidStart, entry.sid));
+            EXPECT_EQ(ace->Mask, entry.access);
+        }
+        EXPECT_EQ(dacl->AceCount, i);
     }
+    for (PSID sid : {admins, system, users, creatorOwner}) FreeSid(sid);
 
     EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kClosed);
     EXPECT_TRUE(FileExists(dest));
@@ -572,8 +601,140 @@ TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecuri
     __imp_GetVersionExA = ReportWindows95;
     const bool built = BuildClosedDirectorySecurity(&sd, acl, sizeof acl);
     const DirectoryMade made = CreatePackageDirectory((dest + "\\95").c_str());
+    const DirectoryMade existing = PrepareDestination(dest.c_str(), true);
     __imp_GetVersionExA = realGetVersion;
     EXPECT_FALSE(built);
     EXPECT_EQ(made, DirectoryMade::kPlain);
+    EXPECT_EQ(existing, DirectoryMade::kPlain);
     EXPECT_TRUE(FileExists(dest + "\\95"));
+}
+
+namespace {
+
+// The machine the stand-ins below make: who owns the destination, the run's
+// rights, the destination's volume, and which path is a junction.
+struct StandInMachine {
+    bool ownedByAUser;
+    bool administrator;
+    bool keepsLists;
+    bool remote;
+    std::string link;
+    std::vector<std::pair<std::string, DWORD>> listsGiven;  // path, entries
+} g_machine;
+
+TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_procSlot);
+TLS_IMPORT_SLOT_DECL(GetVolumeInformationA, 32, g_volumeSlot);
+TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_driveSlot);
+TLS_IMPORT_SLOT_DECL(GetFileAttributesA, 4, g_attributesSlot);
+decltype(&GetProcAddress) g_realProc;
+decltype(&GetFileAttributesA) g_realAttributes;
+decltype(&GetTokenInformation) g_realTokenInformation;
+
+BOOL WINAPI UserOwnsIt(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd, DWORD, LPDWORD) {
+    static PSID owner = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2);
+    static PSID admins = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
+    InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION);
+    return SetSecurityDescriptorOwner(sd, g_machine.ownedByAUser ? owner : admins, FALSE);
+}
+
+BOOL WINAPI RecordList(LPCSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR sd) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    EXPECT_EQ(what, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+    EXPECT_TRUE(GetSecurityDescriptorOwner(sd, &owner, &defaulted) && owner) << "an owner could open it again";
+    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    g_machine.listsGiven.emplace_back(path, dacl ? dacl->AceCount : 0);
+    return TRUE;
+}
+
+BOOL WINAPI TokenOfAStandardUser(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID out, DWORD size, PDWORD needed) {
+    const BOOL got = g_realTokenInformation(token, kind, out, size, needed);
+    if (got && kind == TokenGroups && !g_machine.administrator) static_cast<TOKEN_GROUPS*>(out)->GroupCount = 0;
+    return got;
+}
+
+template <typename Fn>
+FARPROC AsProc(Fn fn) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(fn)); }
+
+FARPROC WINAPI SecurityStandIns(HMODULE module, LPCSTR name) {
+    const FARPROC real = g_realProc(module, name);
+    if (!HIWORD(name)) return real;
+    if (lstrcmpA(name, "GetFileSecurityA") == 0) return AsProc(UserOwnsIt);
+    if (lstrcmpA(name, "SetFileSecurityA") == 0) return AsProc(RecordList);
+    if (lstrcmpA(name, "GetTokenInformation") != 0) return real;
+    g_realTokenInformation = reinterpret_cast<decltype(&GetTokenInformation)>(reinterpret_cast<void*>(real));
+    return AsProc(TokenOfAStandardUser);
+}
+
+BOOL WINAPI VolumeFlags(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD flags, LPSTR, DWORD) {
+    *flags = g_machine.keepsLists ? FS_PERSISTENT_ACLS | FS_CASE_IS_PRESERVED : FS_CASE_IS_PRESERVED;
+    return TRUE;
+}
+
+UINT WINAPI DriveType(LPCSTR) { return g_machine.remote ? DRIVE_REMOTE : DRIVE_FIXED; }
+
+DWORD WINAPI Attributes(LPCSTR path) {
+    const DWORD attributes = g_realAttributes(path);
+    return CompareNoCase(path, g_machine.link.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
+}
+
+}  // namespace
+
+TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIsThePreviousInstallations) {
+    LoadScript("[Dirs]\r\n1=.\r\n2=SPOOL\r\n3=Bin\r\n4=WINDOWS\r\n5=SYSTEM\r\n6=FONTS\r\n"
+               "[Files]\r\nVIREO.EXE,3,VIREO.EXE,1,1,N\r\n[End]\r\n");
+    const struct {
+        const char* name;
+        bool ownedByAUser, administrator, keepsLists, remote, previous, otherContent, link;
+        DirectoryMade made;
+    } cases[] = {
+        {"the administrators'", false, true, true, false, false, false, false, DirectoryMade::kClosed},
+        {"a user's", true, true, true, false, false, false, false, DirectoryMade::kRefusedOwner},
+        {"a user's, previous", true, true, true, false, true, false, false, DirectoryMade::kClosed},
+        {"a user's, previous, other files", true, true, true, false, true, true, false, DirectoryMade::kRefusedOwner},
+        {"the administrators', other files", false, true, true, false, false, true, false, DirectoryMade::kAsItWas},
+        {"no administrator rights", false, false, true, false, false, false, false, DirectoryMade::kRefusedRights},
+        {"FAT", true, true, false, false, false, false, false, DirectoryMade::kNoLists},
+        {"network drive", true, true, true, true, false, false, false, DirectoryMade::kRemote},
+        {"a junction", false, true, true, false, false, false, true, DirectoryMade::kRefusedLink},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(dest);
+        for (const char* folder : {"", "\\Bin", "\\SPOOL"}) MakeDirectory(dest + folder);
+        WriteFileBytes(dest + "\\Bin\\VIREO.EXE", "old");
+        WriteFileBytes(dest + "\\SPOOL\\JOB.SPL", "a user's job");
+        WriteFileBytes(dest + "\\SPOOLER.QUE", "");
+        if (c.otherContent) WriteFileBytes(dest + "\\Bin\\MINE.EXE", "a user's program");
+        g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, c.link ? dest : "", {}};
+        CopyText(g_setup.previousDir, c.previous ? dest.c_str() : "C:\\ELSEWHERE");
+        ImportSwaps swaps;
+        swaps.Swap(g_procSlot, SecurityStandIns, &g_realProc);
+        swaps.Swap(g_volumeSlot, VolumeFlags);
+        swaps.Swap(g_driveSlot, DriveType);
+        swaps.Swap(g_attributesSlot, Attributes, &g_realAttributes);
+        EXPECT_EQ(PrepareDestination(dest.c_str(), true), c.made);
+        if (c.made != DirectoryMade::kClosed) {
+            EXPECT_TRUE(g_machine.listsGiven.empty()) << g_machine.listsGiven.size() << " lists changed";
+            continue;
+        }
+        // Everything below gets its list: SPOOL and SPOOLER.QUE theirs.
+        std::vector<std::pair<std::string, DWORD>> lists = {
+            {dest, 3}, {dest + "\\Bin", 3}, {dest + "\\Bin\\VIREO.EXE", 3}, {dest + "\\SPOOL", 5},
+            {dest + "\\SPOOL\\JOB.SPL", 3}, {dest + "\\SPOOLER.QUE", 4}};
+        std::sort(lists.begin(), lists.end());
+        std::sort(g_machine.listsGiven.begin(), g_machine.listsGiven.end());
+        EXPECT_EQ(g_machine.listsGiven, lists);
+    }
+    // Refused: message 1004, exit code 7, and nothing of the package made.
+    g_machine = {true, true, true, false, "", {}};
+    g_setup.previousDir[0] = '\0';
+    g_messages.clear();
+    ImportSwaps swaps;
+    swaps.Swap(g_procSlot, SecurityStandIns, &g_realProc);
+    EXPECT_FALSE(CreateDestinationTree(statusDlg));
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0].id, static_cast<UINT>(IDS_DIR_NOT_CREATED));
+    EXPECT_TRUE(g_machine.listsGiven.empty());
 }
