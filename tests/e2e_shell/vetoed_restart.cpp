@@ -97,5 +97,5 @@ BOOL WINAPI AcceptedThenVetoed(UINT flags, DWORD reserved) {
 }  // namespace
 
 // The import slot the installer's ExitWindowsEx calls go through.
-extern decltype(&ExitWindowsEx) g_exitWindowsExSlot TLS_IMPORT_SLOT(ExitWindowsEx, 8);
+TLS_IMPORT_SLOT_DECL(ExitWindowsEx, 8, g_exitWindowsExSlot);
 decltype(&ExitWindowsEx) g_exitWindowsExSlot = AcceptedThenVetoed;

@@ -43,7 +43,7 @@ BOOL WINAPI MoveThenCut(LPCSTR from, LPCSTR to) {
 
 }  // namespace
 
-extern decltype(&GetModuleHandleA) g_getModuleHandleSlot TLS_IMPORT_SLOT(GetModuleHandleA, 4);
+TLS_IMPORT_SLOT_DECL(GetModuleHandleA, 4, g_getModuleHandleSlot);
 decltype(&GetModuleHandleA) g_getModuleHandleSlot = ModuleWithoutKernel;
-extern decltype(&MoveFileA) g_moveFileSlot TLS_IMPORT_SLOT(MoveFileA, 8);
+TLS_IMPORT_SLOT_DECL(MoveFileA, 8, g_moveFileSlot);
 decltype(&MoveFileA) g_moveFileSlot = MoveThenCut;

@@ -26,5 +26,5 @@ UINT WINAPI Windows95SystemDirectory(LPSTR buffer, UINT size) {
 
 }  // namespace
 
-extern decltype(&GetSystemDirectoryA) g_getSystemDirectorySlot TLS_IMPORT_SLOT(GetSystemDirectoryA, 8);
+TLS_IMPORT_SLOT_DECL(GetSystemDirectoryA, 8, g_getSystemDirectorySlot);
 decltype(&GetSystemDirectoryA) g_getSystemDirectorySlot = Windows95SystemDirectory;

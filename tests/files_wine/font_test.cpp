@@ -1,5 +1,6 @@
 // Compressed TrueType fonts: expanded into the fonts folder, resource file
 // beside them, [Fonts] entries named from the end of the table.
+#include "../machine/import_slot.h"
 #include "file_install.h"
 #include "files_fixture.h"
 #include "resource.h"
@@ -167,8 +168,8 @@ TEST_F(FontTest, AMissingFontsFolderIsCreated) {
 // until the font has been taken out of the system. The copy opens its
 // destination through the program's LZOpenFileA import slot, and the font
 // is released through the RemoveFontResourceA slot.
-extern "C" decltype(&LZOpenFileA) __imp_LZOpenFileA;
-extern "C" decltype(&RemoveFontResourceA) __imp_RemoveFontResourceA;
+TLS_IMPORT_SLOT_DECL(LZOpenFileA, 12, g_lzOpenFileSlot);
+TLS_IMPORT_SLOT_DECL(RemoveFontResourceA, 4, g_removeFontResourceSlot);
 decltype(&LZOpenFileA) g_realLzOpen;
 decltype(&RemoveFontResourceA) g_realRemoveFont;
 std::string g_loadedFont;      // the font file held open
@@ -194,21 +195,12 @@ BOOL WINAPI RemoveFontRecorded(LPCSTR resource) {
 BOOL CopyWithTheFontLoaded(HWND statusDlg) {
     g_fontReleased = false;
     g_refusedOpens = 0;
-    DWORD protection = 0;
-    if (!VirtualProtect(&__imp_LZOpenFileA, sizeof __imp_LZOpenFileA, PAGE_READWRITE, &protection) ||
-        !VirtualProtect(&__imp_RemoveFontResourceA, sizeof __imp_RemoveFontResourceA, PAGE_READWRITE,
-                        &protection)) {
-        ADD_FAILURE() << "import slots not writable, error " << GetLastError();
+    ImportSwaps swaps;
+    if (!swaps.Swap(g_lzOpenFileSlot, LzOpenRefusingLoadedFont, &g_realLzOpen) ||
+        !swaps.Swap(g_removeFontResourceSlot, RemoveFontRecorded, &g_realRemoveFont)) {
         return FALSE;
     }
-    g_realLzOpen = __imp_LZOpenFileA;
-    g_realRemoveFont = __imp_RemoveFontResourceA;
-    __imp_LZOpenFileA = LzOpenRefusingLoadedFont;
-    __imp_RemoveFontResourceA = RemoveFontRecorded;
-    const BOOL copied = CopyPackageFiles(statusDlg);
-    __imp_LZOpenFileA = g_realLzOpen;
-    __imp_RemoveFontResourceA = g_realRemoveFont;
-    return copied;
+    return CopyPackageFiles(statusDlg);
 }
 
 TEST_F(FontTest, AnEarlierInstallationsFontIsTakenOutOfTheSystemBeforeItsFileIsReplaced) {

@@ -16,12 +16,12 @@
 #include <map>
 #include <string>
 
-extern "C" {
-extern decltype(&OpenPrinterA) __imp_OpenPrinterA;
-extern decltype(&ClosePrinter) __imp_ClosePrinter;
-extern decltype(&DeletePrinter) __imp_DeletePrinter;
-extern decltype(&DeletePrinterDriverA) __imp_DeletePrinterDriverA;
-}
+#include "import_slot.h"
+
+TLS_IMPORT_SLOT_DECL(OpenPrinterA, 12, g_openPrinterSlot);
+TLS_IMPORT_SLOT_DECL(ClosePrinter, 4, g_closePrinterSlot);
+TLS_IMPORT_SLOT_DECL(DeletePrinter, 4, g_deletePrinterSlot);
+TLS_IMPORT_SLOT_DECL(DeletePrinterDriverA, 12, g_deletePrinterDriverSlot);
 
 namespace nt {
 
@@ -76,42 +76,22 @@ inline BOOL WINAPI DeleteUnusedPrinterDriver(LPSTR server, LPSTR environment, LP
     return g_real.deleteDriver(server, environment, driver);
 }
 
-template <typename Slot>
-bool Writable(Slot& slot) {
-    DWORD protection = 0;
-    return VirtualProtect(&slot, sizeof slot, PAGE_READWRITE, &protection) != FALSE;
-}
-
 class NtPrinterDeletion {
 public:
     NtPrinterDeletion() {
-        if (!Writable(__imp_OpenPrinterA) || !Writable(__imp_ClosePrinter) || !Writable(__imp_DeletePrinter) ||
-            !Writable(__imp_DeletePrinterDriverA)) {
-            ADD_FAILURE() << "import slots not writable, error " << GetLastError();
-            return;
-        }
-        swapped_ = true;
-        g_real = {__imp_OpenPrinterA, __imp_ClosePrinter, __imp_DeletePrinter, __imp_DeletePrinterDriverA};
         g_access.clear();
         g_refusedDeletions = 0;
-        __imp_OpenPrinterA = OpenPrinterRecordingAccess;
-        __imp_ClosePrinter = ClosePrinterForgettingAccess;
-        __imp_DeletePrinter = DeletePrinterWithDeleteAccessOnly;
-        __imp_DeletePrinterDriverA = DeleteUnusedPrinterDriver;
-    }
-    ~NtPrinterDeletion() {
-        if (!swapped_) return;
-        __imp_OpenPrinterA = g_real.open;
-        __imp_ClosePrinter = g_real.close;
-        __imp_DeletePrinter = g_real.deletePrinter;
-        __imp_DeletePrinterDriverA = g_real.deleteDriver;
+        swaps_.Swap(g_openPrinterSlot, OpenPrinterRecordingAccess, &g_real.open);
+        swaps_.Swap(g_closePrinterSlot, ClosePrinterForgettingAccess, &g_real.close);
+        swaps_.Swap(g_deletePrinterSlot, DeletePrinterWithDeleteAccessOnly, &g_real.deletePrinter);
+        swaps_.Swap(g_deletePrinterDriverSlot, DeleteUnusedPrinterDriver, &g_real.deleteDriver);
     }
     NtPrinterDeletion(const NtPrinterDeletion&) = delete;
     NtPrinterDeletion& operator=(const NtPrinterDeletion&) = delete;
     unsigned RefusedDeletions() const { return g_refusedDeletions; }
 
 private:
-    bool swapped_ = false;
+    ImportSwaps swaps_;
 };
 
 }  // namespace nt

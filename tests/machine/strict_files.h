@@ -14,11 +14,11 @@
 
 #include <cstring>
 
-extern "C" {
-extern decltype(&OpenFile) __imp_OpenFile;
-extern decltype(&DeleteFileA) __imp_DeleteFileA;
-extern decltype(&GetProcAddress) __imp_GetProcAddress;
-}
+#include "import_slot.h"
+
+TLS_IMPORT_SLOT_DECL(OpenFile, 12, g_openFileSlot);
+TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
+TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_getProcAddressSlot);
 
 namespace strict {
 
@@ -62,37 +62,19 @@ inline FARPROC WINAPI GetProcAddressOfWindows95(HMODULE module, LPCSTR name) {
     return g_real.getProcAddress(module, name);
 }
 
-template <typename Slot>
-bool Writable(Slot* slot) {
-    DWORD protection = 0;
-    return VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection) != FALSE;
-}
-
 // Read-only files are refused; with windows95 set, MoveFileExA is that of
 // Windows 95 as well.
 class StrictFiles {
 public:
     explicit StrictFiles(bool windows95) {
-        if (!Writable(&__imp_OpenFile) || !Writable(&__imp_DeleteFileA) || !Writable(&__imp_GetProcAddress)) {
-            ADD_FAILURE() << "import slots not writable, error " << GetLastError();
-            return;
-        }
-        g_real = {__imp_OpenFile, __imp_DeleteFileA, __imp_GetProcAddress};
-        __imp_OpenFile = OpenFileRefusingReadOnly;
-        __imp_DeleteFileA = DeleteFileRefusingReadOnly;
-        if (windows95) __imp_GetProcAddress = GetProcAddressOfWindows95;
-        swapped_ = true;
+        swaps_.Swap(g_openFileSlot, OpenFileRefusingReadOnly, &g_real.openFile);
+        swaps_.Swap(g_deleteFileSlot, DeleteFileRefusingReadOnly, &g_real.deleteFile);
+        if (windows95) swaps_.Swap(g_getProcAddressSlot, GetProcAddressOfWindows95, &g_real.getProcAddress);
     }
-    ~StrictFiles() {
-        if (!swapped_) return;
-        __imp_OpenFile = g_real.openFile;
-        __imp_DeleteFileA = g_real.deleteFile;
-        __imp_GetProcAddress = g_real.getProcAddress;
-    }
-    bool swapped() const { return swapped_; }
+    bool swapped() const { return swaps_.swapped(); }
 
 private:
-    bool swapped_ = false;
+    ImportSwaps swaps_;
 };
 
 }  // namespace strict

@@ -12,7 +12,9 @@
 
 #include <string>
 
-extern "C" decltype(&GetProfileStringA) __imp_GetProfileStringA;
+#include "import_slot.h"
+
+TLS_IMPORT_SLOT_DECL(GetProfileStringA, 20, g_getProfileStringSlot);
 
 namespace win95 {
 
@@ -26,16 +28,9 @@ inline DWORD WINAPI GetProfileStringLimited(LPCSTR section, LPCSTR key, LPCSTR f
 // The step's result; `failed` when the import slot cannot be swapped.
 template <typename Step, typename Result>
 Result RunWithWindows95ProfileReads(Step step, Result failed) {
-    DWORD protection = 0;
-    if (!VirtualProtect(&__imp_GetProfileStringA, sizeof __imp_GetProfileStringA, PAGE_READWRITE, &protection)) {
-        ADD_FAILURE() << "import slot not writable, error " << GetLastError();
-        return failed;
-    }
-    g_realGetProfileString = __imp_GetProfileStringA;
-    __imp_GetProfileStringA = GetProfileStringLimited;
-    Result result = step();
-    __imp_GetProfileStringA = g_realGetProfileString;
-    return result;
+    ImportSwaps swaps;
+    if (!swaps.Swap(g_getProfileStringSlot, GetProfileStringLimited, &g_realGetProfileString)) return failed;
+    return step();
 }
 
 // The run value however long, through the machine's own profile function.

@@ -20,14 +20,14 @@
 
 #include <string>
 
-extern "C" {
-extern decltype(&GetProfileStringA) __imp_GetProfileStringA;
-extern decltype(&WriteProfileStringA) __imp_WriteProfileStringA;
-extern decltype(&GetProfileIntA) __imp_GetProfileIntA;
-extern decltype(&GetPrivateProfileStringA) __imp_GetPrivateProfileStringA;
-extern decltype(&WritePrivateProfileStringA) __imp_WritePrivateProfileStringA;
-extern decltype(&GetPrivateProfileIntA) __imp_GetPrivateProfileIntA;
-}
+#include "import_slot.h"
+
+TLS_IMPORT_SLOT_DECL(GetProfileStringA, 20, g_getProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(WriteProfileStringA, 12, g_writeProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(GetProfileIntA, 12, g_getProfileIntSlot);
+TLS_IMPORT_SLOT_DECL(GetPrivateProfileStringA, 24, g_getPrivateProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(WritePrivateProfileStringA, 16, g_writePrivateProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(GetPrivateProfileIntA, 16, g_getPrivateProfileIntSlot);
 
 namespace win95 {
 
@@ -150,40 +150,18 @@ inline BOOL WINAPI WriteString(LPCSTR section, LPCSTR key, LPCSTR value) {
 class Windows95ProfileCache {
 public:
     Windows95ProfileCache() {
-        saved_ = {__imp_GetProfileStringA, __imp_WriteProfileStringA, __imp_GetProfileIntA,
-                  __imp_GetPrivateProfileStringA, __imp_WritePrivateProfileStringA, __imp_GetPrivateProfileIntA};
-        void* const slots[] = {&__imp_GetProfileStringA, &__imp_WriteProfileStringA, &__imp_GetProfileIntA,
-                               &__imp_GetPrivateProfileStringA, &__imp_WritePrivateProfileStringA,
-                               &__imp_GetPrivateProfileIntA};
-        for (void* slot : slots) {
-            DWORD protection = 0;
-            if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protection)) {
-                ADD_FAILURE() << "import slot not writable, error " << GetLastError();
-                return;
-            }
-        }
         g_cache = ProfileCache{};
         g_cache.folder = WindowsDirectory() + "\\PROFCACH";
         CreateDirectoryA(g_cache.folder.c_str(), nullptr);
-        g_cache.getString = saved_.getPrivateString;
-        g_cache.writeString = saved_.writePrivateString;
-        g_cache.getInt = saved_.getPrivateInt;
-        __imp_GetProfileStringA = GetString;
-        __imp_WriteProfileStringA = WriteString;
-        __imp_GetProfileIntA = GetInt;
-        __imp_GetPrivateProfileStringA = GetPrivateString;
-        __imp_WritePrivateProfileStringA = WritePrivateString;
-        __imp_GetPrivateProfileIntA = GetPrivateInt;
-        swapped_ = true;
+        swaps_.Swap(g_getProfileStringSlot, GetString);
+        swaps_.Swap(g_writeProfileStringSlot, WriteString);
+        swaps_.Swap(g_getProfileIntSlot, GetInt);
+        swaps_.Swap(g_getPrivateProfileStringSlot, GetPrivateString, &g_cache.getString);
+        swaps_.Swap(g_writePrivateProfileStringSlot, WritePrivateString, &g_cache.writeString);
+        swaps_.Swap(g_getPrivateProfileIntSlot, GetPrivateInt, &g_cache.getInt);
     }
     ~Windows95ProfileCache() {
-        if (!swapped_) return;
-        __imp_GetProfileStringA = saved_.getString;
-        __imp_WriteProfileStringA = saved_.writeString;
-        __imp_GetProfileIntA = saved_.getInt;
-        __imp_GetPrivateProfileStringA = saved_.getPrivateString;
-        __imp_WritePrivateProfileStringA = saved_.writePrivateString;
-        __imp_GetPrivateProfileIntA = saved_.getPrivateInt;
+        swaps_.Restore();
         WriteOut(g_cache.winIni);
         WriteOut(g_cache.privateFile);
         for (unsigned n = 1; n <= g_cache.loads; ++n) {
@@ -193,19 +171,10 @@ public:
     }
     Windows95ProfileCache(const Windows95ProfileCache&) = delete;
     Windows95ProfileCache& operator=(const Windows95ProfileCache&) = delete;
-    bool swapped() const { return swapped_; }
+    bool swapped() const { return swaps_.swapped(); }
 
 private:
-    struct Functions {
-        decltype(&GetProfileStringA) getString;
-        decltype(&WriteProfileStringA) writeString;
-        decltype(&GetProfileIntA) getInt;
-        decltype(&GetPrivateProfileStringA) getPrivateString;
-        decltype(&WritePrivateProfileStringA) writePrivateString;
-        decltype(&GetPrivateProfileIntA) getPrivateInt;
-    };
-    Functions saved_{};
-    bool swapped_ = false;
+    ImportSwaps swaps_;
 };
 
 }  // namespace win95

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "import_slot.h"
 #include "previous_version.h"
 #include "resource.h"
 #include "setup.h"
@@ -134,7 +135,7 @@ TEST(PreviousVersion, WithoutOfferTextNothingIsStarted) {
 // blanks before it hands the line on, which would hide an unquoted one. The
 // program is the quoted name, or else the shortest part of the line up to a
 // blank that names a file.
-extern "C" decltype(&WinExec) __imp_WinExec;
+TLS_IMPORT_SLOT_DECL(WinExec, 8, g_winExecSlot);
 
 UINT WINAPI WinExecAsWindows(LPCSTR line, UINT show) {
     const std::string text = line;
@@ -211,7 +212,7 @@ LRESULT CALLBACK OldUninstallerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 // DeleteFileA as Windows has it for the program file of a process that is
 // still ending: refused (ERROR_ACCESS_DENIED) until a moment after the first
 // attempt. Wine deletes a running program's file at once.
-extern "C" decltype(&DeleteFileA) __imp_DeleteFileA;
+TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
 decltype(&DeleteFileA) g_realDeleteFile;
 std::string g_endingProgram;
 DWORD g_firstRefusal;
@@ -242,10 +243,8 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     ASSERT_NE(offerVariant, nullptr) << "error " << GetLastError();
     g_setup.hInstance = offerVariant;
     g_offers = {};
-    DWORD protection = 0;
-    ASSERT_TRUE(VirtualProtect(&__imp_WinExec, sizeof __imp_WinExec, PAGE_READWRITE, &protection));
-    const auto realWinExec = __imp_WinExec;
-    __imp_WinExec = WinExecAsWindows;
+    ImportSwaps swaps;
+    ASSERT_TRUE(swaps.Swap(g_winExecSlot, WinExecAsWindows));
     WNDCLASSA wc{};
     wc.lpfnWndProc = OldUninstallerWindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -257,9 +256,7 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
                                      wc.hInstance, nullptr);
     ASSERT_TRUE(oldWindow);
     SetTimer(oldWindow, 1, 100, nullptr);
-    ASSERT_TRUE(VirtualProtect(&__imp_DeleteFileA, sizeof __imp_DeleteFileA, PAGE_READWRITE, &protection));
-    g_realDeleteFile = __imp_DeleteFileA;
-    __imp_DeleteFileA = DeleteFileOfAnEndingProgram;
+    ASSERT_TRUE(swaps.Swap(g_deleteFileSlot, DeleteFileOfAnEndingProgram, &g_realDeleteFile));
     g_endingProgram = dir + "\\TLDELET.EXE";
     g_refusedDeletions = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOffer);
@@ -274,8 +271,7 @@ TEST(PreviousVersion, RemovalStartsTheOldUninstallerUnattendedFromAPathWithABlan
     }
     waited = GetTickCount() - waited;
     KillTimer(nullptr, timer);
-    __imp_WinExec = realWinExec;
-    __imp_DeleteFileA = g_realDeleteFile;
+    swaps.Restore();
     FreeLibrary(offerVariant);
     EXPECT_FALSE(IsWindow(oldWindow)) << "the removal waited for the old uninstaller's window to go";
     EXPECT_EQ(waits.refused, 0u) << "wake mask refused: 0x" << std::hex << waits.refusedMask;

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "../machine/import_slot.h"
 #include "robot.h"
 
-extern "C" decltype(&CreateProcessA) __imp_CreateProcessA;
+TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
 
 namespace {
 
@@ -357,16 +358,14 @@ TEST(Robot, RepeatsOnlyAStartThatEndedInsideWinesStartUp) {
         {{ERROR_ACCESS_DENIED}, false, 1},
         {{ERROR_NOT_ENOUGH_MEMORY, ERROR_INTERNAL_ERROR}, false, 1},
     };
-    DWORD protection = 0;
-    ASSERT_TRUE(VirtualProtect(&__imp_CreateProcessA, sizeof __imp_CreateProcessA, PAGE_READWRITE, &protection));
-    g_realCreate = __imp_CreateProcessA;
     for (const Case& c : cases) {
         g_plantedErrors = c.errors;
         g_createCalls = 0;
-        __imp_CreateProcessA = CreateProcessPlanted;
+        ImportSwaps swaps;
+        ASSERT_TRUE(swaps.Swap(g_createProcessSlot, CreateProcessPlanted, &g_realCreate));
         Robot r;
         ::testing::AssertionResult started = r.Start(Fixture(), "exit 7");
-        __imp_CreateProcessA = g_realCreate;
+        swaps.Restore();
         EXPECT_EQ(static_cast<bool>(started), c.started) << "first error " << c.errors[0] << ": " << started.message();
         EXPECT_EQ(g_createCalls, c.calls) << "first error " << c.errors[0];
         if (started) {

@@ -11,6 +11,7 @@
 #include "../machine/win95_profile.h"
 #include "../machine/win95_profile_cache.h"
 #include "../machine/strict_files.h"
+#include "../machine/import_slot.h"
 
 namespace {
 
@@ -206,10 +207,10 @@ TEST_F(IniRestore, SystemIniRewriteSeesWhatWindows95sProfileCacheHeld) {
 
 // The program's _hwrite calls go through this import slot: a full disk is
 // a write that stops after 8 bytes (once; the next writes are whole).
-extern "C" decltype(&_hwrite) __imp__hwrite;
+TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 decltype(&_hwrite) g_realWrite;
 long WINAPI DiskFullOnce(HFILE file, LPCCH data, long length) {
-    __imp__hwrite = g_realWrite;
+    g_hwriteSlot = g_realWrite;
     return g_realWrite(file, data, length < 8 ? length : 8);
 }
 
@@ -218,13 +219,11 @@ TEST_F(IniRestore, ShortSystemIniWriteGetsTheOriginalBack) {
     const std::string systemIni = WindowsDir() + "\\SYSTEM.INI";
     const std::string saved = ReadBytes(systemIni);
     WriteBytes(systemIni, original);
-    DWORD protection = 0;
-    ASSERT_TRUE(VirtualProtect(&__imp__hwrite, sizeof __imp__hwrite, PAGE_READWRITE, &protection));
-    g_realWrite = __imp__hwrite;
-    __imp__hwrite = DiskFullOnce;
+    ImportSwaps swaps;
+    ASSERT_TRUE(swaps.Swap(g_hwriteSlot, DiskFullOnce, &g_realWrite));
 
     EXPECT_EQ(RestoreSystemIni(), 0) << "a short write is not a success";
-    __imp__hwrite = g_realWrite;
+    swaps.Restore();
     EXPECT_EQ(ReadBytes(systemIni), original) << "SYSTEM.INI is back as it was";
     WriteBytes(systemIni, saved);
 }
