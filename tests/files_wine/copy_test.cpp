@@ -714,7 +714,7 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
         // All below gets its list, SPOOL and SPOOLER.QUE theirs; nothing when not closed.
         std::vector<std::pair<std::string, DWORD>> lists = {
             {dest, 3}, {dest + "\\Bin", 3}, {dest + "\\Bin\\VIREO.EXE", 3}, {dest + "\\SPOOL", 5},
-            {dest + "\\SPOOL\\JOB.SPL", 3}, {dest + "\\SPOOLER.QUE", 4}};
+            {dest + "\\SPOOLER.QUE", 4}, {dest + "\\SPOOL\\JOB.SPL", 3}};  // in sorted order
         if (c.made != DirectoryMade::kClosed) lists.clear();
         std::sort(g_machine.listsGiven.begin(), g_machine.listsGiven.end());
         EXPECT_EQ(g_machine.listsGiven, lists);
