@@ -1,24 +1,10 @@
 #include "config_support.h"
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "textutil.h"
 
 SetupState g_setup;
-
-std::string WindowsDir() {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
-std::string SystemDir() {
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, sizeof dir);
-    return dir;
-}
 
 std::string InWindows(const char* name) { return WindowsDir() + "\\" + name; }
 
@@ -32,22 +18,6 @@ void ResetSetupState() {
     g_setup.selectedPort = 124;
     g_setup.hopperCapacity = 200;
     g_setup.installType = 119;
-}
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
 }
 
 void RemoveFile(const std::string& path) {

@@ -7,18 +7,17 @@
 #include <string>
 
 #include "setup.h"
+#include "test_files.h"
 
 // Fills g_setup as the sequence has it when these steps run: directories of
 // the Windows prefix, destination C:\VIREO, port LPT1.
 void ResetSetupState();
 
-std::string WindowsDir();        // without trailing backslash
-std::string SystemDir();
 std::string InWindows(const char* name);
 
-bool FileExists(const std::string& path);
-std::string ReadBytes(const std::string& path);   // "<missing>" when it cannot be read
-bool WriteBytes(const std::string& path, const std::string& bytes);
+inline bool FileExists(const std::string& path) { return Exists(path); }
+inline std::string ReadBytes(const std::string& path) { return ReadFileBytes(path); }  // "<missing>" when unreadable
+inline bool WriteBytes(const std::string& path, const std::string& bytes) { return WriteFileBytes(path, bytes); }
 void RemoveFile(const std::string& path);         // clears read-only first
 
 // Puts a directory where a file was, so that every write to the file is

@@ -45,31 +45,6 @@ constexpr int kDestEdit = 105;
 constexpr int kPreviousDelete = 147;
 constexpr int kStatusLine1 = 107;
 
-std::string WindowsDir() {
-    char dir[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-std::string SystemDir() {
-    char dir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string data;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
-    CloseHandle(h);
-    return data;
-}
-
 std::string StoredName(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA(path.c_str(), &found);
@@ -94,7 +69,7 @@ std::string NormalPath(std::string path) {
 // (named relative to the set's folder).
 std::map<std::string, std::string> ReadManifest() {
     std::map<std::string, std::string> originals;
-    std::string text = ReadBytes(robot::DistManifest());
+    std::string text = ReadFileBytes(robot::DistManifest());
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -305,16 +280,16 @@ TEST_F(FileInstall, EveryFileLandsInItsPlaceFromBothDiskettes) {
         EXPECT_EQ(StoredName(e.destPath), e.destName) << "stored upper case in its place";
         // The settings step rewrites PELORASD.INI in the Windows directory later on.
         if (e.destName == "PELORASD.INI") continue;
-        EXPECT_TRUE(ReadBytes(e.destPath) == ReadBytes(e.original))
-            << e.destPath << " differs from " << e.original << " (" << ReadBytes(e.destPath).size() << " bytes, "
-            << ReadBytes(e.original).size() << " expected)";
+        EXPECT_TRUE(ReadFileBytes(e.destPath) == ReadFileBytes(e.original))
+            << e.destPath << " differs from " << e.original << " (" << ReadFileBytes(e.destPath).size() << " bytes, "
+            << ReadFileBytes(e.original).size() << " expected)";
     }
     // The variants: read from their own files, stored under the script's name.
     int variants = 0;
     for (const Expected& e : files) {
         if (e.plainOriginal == e.original) continue;
         ++variants;
-        EXPECT_NE(ReadBytes(e.destPath), ReadBytes(e.plainOriginal))
+        EXPECT_NE(ReadFileBytes(e.destPath), ReadFileBytes(e.plainOriginal))
             << e.destPath << " holds the file named in the script, not its variant";
     }
     EXPECT_EQ(variants, 2) << "VELMPS.WPD and VELMPS.PPD are read from their variants";
@@ -411,7 +386,7 @@ TEST_F(FileInstall, AnEditedScriptIsRefusedBeforeAnythingIsInstalled) {
     const std::string disk1 = "C:\\EDITED\\DISK1", victim = "C:\\VICTIM.TXT";
     CreateDirectoryA("C:\\EDITED", nullptr);
     ASSERT_TRUE(e2e::CopyTree(robot::DistDisk1(), disk1));
-    std::string script = ReadBytes(disk1 + "\\TLSETUP.INF");
+    std::string script = ReadFileBytes(disk1 + "\\TLSETUP.INF");
     const std::size_t items = script.find("[PM Info]");
     ASSERT_NE(items, std::string::npos) << script;
     script.insert(items, "..\\VICTIM.TXT,1,README.TXT,1,1,N\r\n");
@@ -431,7 +406,7 @@ TEST_F(FileInstall, AnEditedScriptIsRefusedBeforeAnythingIsInstalled) {
     EXPECT_EQ(refused[0].caption, "ORVAN Vireo Setup Error");
     EXPECT_EQ(run.MessageBoxes(), 1) << "the installation ends with the refusal:\n" << run.transcriptText;
     EXPECT_FALSE(Exists(kInstallDir)) << "the destination was created";
-    EXPECT_EQ(ReadBytes(victim), "mine");
+    EXPECT_EQ(ReadFileBytes(victim), "mine");
     EXPECT_EQ(e2e::Profile("Applications", "VelmDir", "PELORASD.INI"), "<missing>");
 }
 

@@ -181,20 +181,6 @@ std::string OneFolderSet() {
     return dir;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string WindowsDir() {
-    char dir[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
-std::string SystemDir() {
-    char dir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir, n);
-}
-
 std::string Profile(const char* section, const char* key, const char* file) {
     char value[1024];
     if (file) {
@@ -203,36 +189,6 @@ std::string Profile(const char* section, const char* key, const char* file) {
         GetProfileStringA(section, key, "<missing>", value, sizeof value);
     }
     return value;
-}
-
-bool CopyTree(const std::string& from, const std::string& to) {
-    CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ok = CopyTree(from + "\\" + name, to + "\\" + name) && ok;
-        } else {
-            ok = CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE) && ok;
-        }
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return ok;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
-    CloseHandle(h);
-    return bytes;
 }
 
 }  // namespace e2e

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "robot.h"
+#include "../machine/test_files.h"
 
 namespace e2e {
 
@@ -81,14 +82,12 @@ struct QuietRun {
 // administrator copies them for an unattended installation.
 std::string OneFolderSet();
 
-bool Exists(const std::string& path);
-std::string WindowsDir();
-std::string SystemDir();
+using ::Exists;
+using ::SystemDir;
+using ::WindowsDir;
 // A profile value, "<missing>" when absent; WIN.INI when file is null.
 std::string Profile(const char* section, const char* key, const char* file = nullptr);
-// Copies a folder tree.
-bool CopyTree(const std::string& from, const std::string& to);
-// Whole contents of a file ("<missing>" when it cannot be read).
-std::string ReadFileBytes(const std::string& path);
+using ::CopyTree;
+using ::ReadFileBytes;
 
 }  // namespace e2e

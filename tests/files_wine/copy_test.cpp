@@ -8,8 +8,6 @@
 
 #include <algorithm>
 
-TLS_IMPORT_SLOT_DECL(GetVersionExA, 4, g_getVersionExSlot);
-
 namespace {
 
 const char kTwoDiskScript[] =
@@ -612,10 +610,6 @@ struct StandInMachine {
     std::vector<std::pair<std::string, DWORD>> listsGiven;
 } g_machine;
 
-TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_procSlot);
-TLS_IMPORT_SLOT_DECL(GetVolumeInformationA, 32, g_volumeSlot);
-TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_driveSlot);
-TLS_IMPORT_SLOT_DECL(GetFileAttributesA, 4, g_attributesSlot);
 decltype(&GetProcAddress) g_realProc;
 decltype(&GetFileAttributesA) g_realAttributes;
 decltype(&GetTokenInformation) g_realTokenInformation;
@@ -657,8 +651,7 @@ FARPROC WINAPI SecurityStandIns(HMODULE module, LPCSTR name) {
 }
 
 BOOL WINAPI VolumeFlags(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD flags, LPSTR, DWORD) {
-    *flags = g_machine.keepsLists ? FS_PERSISTENT_ACLS | FS_CASE_IS_PRESERVED : FS_CASE_IS_PRESERVED;
-    return TRUE;
+    return *flags = g_machine.keepsLists ? FS_PERSISTENT_ACLS : 0, TRUE;
 }
 
 UINT WINAPI DriveType(LPCSTR) { return g_machine.remote ? DRIVE_REMOTE : DRIVE_FIXED; }
@@ -698,10 +691,10 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
         g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, c.link ? dest : "", {}};
         CopyText(g_setup.previousDir, c.previous ? dest.c_str() : "C:\\ELSEWHERE");
         ImportSwaps swaps;
-        swaps.Swap(g_procSlot, SecurityStandIns, &g_realProc);
-        swaps.Swap(g_volumeSlot, VolumeFlags);
-        swaps.Swap(g_driveSlot, DriveType);
-        swaps.Swap(g_attributesSlot, Attributes, &g_realAttributes);
+        swaps.Swap(g_getProcAddressSlot, SecurityStandIns, &g_realProc);
+        swaps.Swap(g_getVolumeInformationSlot, VolumeFlags);
+        swaps.Swap(g_getDriveTypeSlot, DriveType);
+        swaps.Swap(g_getFileAttributesSlot, Attributes, &g_realAttributes);
         if (c.made == DirectoryMade::kFailed) {
             // What the user sees: message 1004, as for the Windows directory.
             g_messages.clear();

@@ -168,8 +168,6 @@ TEST_F(FontTest, AMissingFontsFolderIsCreated) {
 // until the font has been taken out of the system. The copy opens its
 // destination through the program's LZOpenFileA import slot, and the font
 // is released through the RemoveFontResourceA slot.
-TLS_IMPORT_SLOT_DECL(LZOpenFileA, 12, g_lzOpenFileSlot);
-TLS_IMPORT_SLOT_DECL(RemoveFontResourceA, 4, g_removeFontResourceSlot);
 decltype(&LZOpenFileA) g_realLzOpen;
 decltype(&RemoveFontResourceA) g_realRemoveFont;
 std::string g_loadedFont;      // the font file held open

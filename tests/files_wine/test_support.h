@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 // --- message boxes: every ShowMessage call is recorded and answered ---
 struct MessageCall {
     UINT id;
@@ -54,14 +56,11 @@ extern int g_robotRuns;
 void ClickButton(HWND dlg, int id);
 std::string ControlText(HWND dlg, int id);
 
-// --- files ---
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);  // "<missing>" when it cannot be read
-bool FileExists(const std::string& path);
+// --- files (beside those of test_files.h) ---
+inline bool FileExists(const std::string& path) { return Exists(path); }  // a file or a folder
 // The name under which the file is stored in its directory, "" when absent.
 std::string StoredName(const std::string& dir, const std::string& name);
 void MakeDirectory(const std::string& path);
-void RemoveTree(const std::string& path);
 // SZDD ("compress -r" style) data that LZ expansion turns back into `data`;
 // `lastChar` is the last character of the name the file had before.
 std::string SzddEncode(const std::string& data, char lastChar);

@@ -32,11 +32,40 @@
 // The run-time swaps, in the test programs that link GoogleTest.
 #if __has_include(<gtest/gtest.h>)
 #include <windows.h>
+#include <lzexpand.h>
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
+
+TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
+TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
+TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
+TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_getProcAddressSlot);
+TLS_IMPORT_SLOT_DECL(GetVersionExA, 4, g_getVersionExSlot);
+TLS_IMPORT_SLOT_DECL(MsgWaitForMultipleObjects, 20, g_msgWaitSlot);
+TLS_IMPORT_SLOT_DECL(OpenFile, 12, g_openFileSlot);
+TLS_IMPORT_SLOT_DECL(WinExec, 8, g_winExecSlot);
+// Profiles.
+TLS_IMPORT_SLOT_DECL(GetProfileStringA, 20, g_getProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(WriteProfileStringA, 12, g_writeProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(GetProfileIntA, 12, g_getProfileIntSlot);
+TLS_IMPORT_SLOT_DECL(GetPrivateProfileStringA, 24, g_getPrivateProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(WritePrivateProfileStringA, 16, g_writePrivateProfileStringSlot);
+TLS_IMPORT_SLOT_DECL(GetPrivateProfileIntA, 16, g_getPrivateProfileIntSlot);
+// Fonts and the spooler.
+TLS_IMPORT_SLOT_DECL(LZOpenFileA, 12, g_lzOpenFileSlot);
+TLS_IMPORT_SLOT_DECL(RemoveFontResourceA, 4, g_removeFontResourceSlot);
+TLS_IMPORT_SLOT_DECL(OpenPrinterA, 12, g_openPrinterSlot);
+TLS_IMPORT_SLOT_DECL(ClosePrinter, 4, g_closePrinterSlot);
+TLS_IMPORT_SLOT_DECL(DeletePrinter, 4, g_deletePrinterSlot);
+TLS_IMPORT_SLOT_DECL(DeletePrinterDriverA, 12, g_deletePrinterDriverSlot);
+// Volumes and links.
+TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_getDriveTypeSlot);
+TLS_IMPORT_SLOT_DECL(GetFileAttributesA, 4, g_getFileAttributesSlot);
+TLS_IMPORT_SLOT_DECL(GetVolumeInformationA, 32, g_getVolumeInformationSlot);
 
 // Swaps import slots for its lifetime (run-time stand-ins in test programs).
 class ImportSwaps {

@@ -18,11 +18,6 @@
 
 #include "import_slot.h"
 
-TLS_IMPORT_SLOT_DECL(OpenPrinterA, 12, g_openPrinterSlot);
-TLS_IMPORT_SLOT_DECL(ClosePrinter, 4, g_closePrinterSlot);
-TLS_IMPORT_SLOT_DECL(DeletePrinter, 4, g_deletePrinterSlot);
-TLS_IMPORT_SLOT_DECL(DeletePrinterDriverA, 12, g_deletePrinterDriverSlot);
-
 namespace nt {
 
 struct SpoolerSlots {

@@ -16,10 +16,6 @@
 
 #include "import_slot.h"
 
-TLS_IMPORT_SLOT_DECL(OpenFile, 12, g_openFileSlot);
-TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
-TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_getProcAddressSlot);
-
 namespace strict {
 
 struct RealCalls {

@@ -16,8 +16,6 @@
 
 #include "import_slot.h"
 
-TLS_IMPORT_SLOT_DECL(MsgWaitForMultipleObjects, 20, g_msgWaitSlot);
-
 namespace win95 {
 
 constexpr DWORD kKnownWakeBits = 0x00FF;

@@ -14,8 +14,6 @@
 
 #include "import_slot.h"
 
-TLS_IMPORT_SLOT_DECL(GetProfileStringA, 20, g_getProfileStringSlot);
-
 namespace win95 {
 
 inline decltype(&GetProfileStringA) g_realGetProfileString;

@@ -22,13 +22,6 @@
 
 #include "import_slot.h"
 
-TLS_IMPORT_SLOT_DECL(GetProfileStringA, 20, g_getProfileStringSlot);
-TLS_IMPORT_SLOT_DECL(WriteProfileStringA, 12, g_writeProfileStringSlot);
-TLS_IMPORT_SLOT_DECL(GetProfileIntA, 12, g_getProfileIntSlot);
-TLS_IMPORT_SLOT_DECL(GetPrivateProfileStringA, 24, g_getPrivateProfileStringSlot);
-TLS_IMPORT_SLOT_DECL(WritePrivateProfileStringA, 16, g_writePrivateProfileStringSlot);
-TLS_IMPORT_SLOT_DECL(GetPrivateProfileIntA, 16, g_getPrivateProfileIntSlot);
-
 namespace win95 {
 
 struct CachedFile {

@@ -135,8 +135,6 @@ TEST(PreviousVersion, WithoutOfferTextNothingIsStarted) {
 // blanks before it hands the line on, which would hide an unquoted one. The
 // program is the quoted name, or else the shortest part of the line up to a
 // blank that names a file.
-TLS_IMPORT_SLOT_DECL(WinExec, 8, g_winExecSlot);
-
 UINT WINAPI WinExecAsWindows(LPCSTR line, UINT show) {
     const std::string text = line;
     std::string program;
@@ -212,7 +210,6 @@ LRESULT CALLBACK OldUninstallerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 // DeleteFileA as Windows has it for the program file of a process that is
 // still ending: refused (ERROR_ACCESS_DENIED) until a moment after the first
 // attempt. Wine deletes a running program's file at once.
-TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
 decltype(&DeleteFileA) g_realDeleteFile;
 std::string g_endingProgram;
 DWORD g_firstRefusal;

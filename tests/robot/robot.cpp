@@ -2,6 +2,7 @@
 // every wait polls the screen with a bound and, on timeout, describes it.
 #include "robot.h"
 #include "start_process.h"
+#include "../machine/test_files.h"
 #include "under_test.h"
 
 #include <algorithm>
@@ -420,26 +421,7 @@ std::string MakeTempDir(const char* prefix, const char* under) {
 }
 
 void RemoveTree(const std::string& dir) {
-    if (dir.size() < 4) return;
-    std::string base = dir;
-    if (base.back() != '\\') base += '\\';
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((base + "*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = base + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryA(base.c_str());
+    if (dir.size() >= 4) ::RemoveTree(dir);
 }
 
 bool CopyInto(const std::string& file, const std::string& dir, const char* newName) {

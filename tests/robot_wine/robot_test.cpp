@@ -9,8 +9,6 @@
 #include "../machine/import_slot.h"
 #include "robot.h"
 
-TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
-
 namespace {
 
 using robot::Robot;

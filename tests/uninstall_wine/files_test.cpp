@@ -233,7 +233,6 @@ TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
 
 namespace {
 
-TLS_IMPORT_SLOT_DECL(GetFileAttributesA, 4, g_attributesSlot);
 decltype(&GetFileAttributesA) g_realAttributes;
 std::string g_linkPath;  // the folder that GetFileAttributesA reports as a junction
 
@@ -251,7 +250,7 @@ TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
         // A folder that users may write to turned into a junction is not emptied.
         g_linkPath = Install("USER");
         ImportSwaps swaps;
-        swaps.Swap(g_attributesSlot, ReportJunction, &g_realAttributes);
+        swaps.Swap(g_getFileAttributesSlot, ReportJunction, &g_realAttributes);
         ClearDirectory(Install("USER").c_str());
     }
     EXPECT_TRUE(FileExists(Install("USER\\NOTE.TXT"))) << "emptied through a link";

@@ -207,7 +207,6 @@ TEST_F(IniRestore, SystemIniRewriteSeesWhatWindows95sProfileCacheHeld) {
 
 // The program's _hwrite calls go through this import slot: a full disk is
 // a write that stops after 8 bytes (once; the next writes are whole).
-TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 decltype(&_hwrite) g_realWrite;
 long WINAPI DiskFullOnce(HFILE file, LPCCH data, long length) {
     g_hwriteSlot = g_realWrite;
