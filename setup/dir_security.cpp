@@ -25,7 +25,7 @@ typedef BOOL(WINAPI* InitializeSecurityDescriptorFn)(PSECURITY_DESCRIPTOR, DWORD
 typedef BOOL(WINAPI* SetSecurityDescriptorDaclFn)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
 typedef BOOL(WINAPI* SetSecurityDescriptorOwnerFn)(PSECURITY_DESCRIPTOR, PSID, BOOL);
 typedef BOOL(WINAPI* GetFileSecurityFn)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
-typedef BOOL(WINAPI* SetFileSecurityFn)(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
+typedef BOOL(WINAPI* SetKernelObjectSecurityFn)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
 typedef BOOL(WINAPI* GetSecurityDescriptorOwnerFn)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
 typedef BOOL(WINAPI* EqualSidFn)(PSID, PSID);
 typedef BOOL(WINAPI* OpenProcessTokenFn)(HANDLE, DWORD, PHANDLE);
@@ -45,7 +45,7 @@ struct SecurityCalls {
     SetSecurityDescriptorDaclFn setDacl;
     SetSecurityDescriptorOwnerFn setOwner;
     GetFileSecurityFn getFileSecurity;
-    SetFileSecurityFn setFileSecurity;
+    SetKernelObjectSecurityFn setObjectSecurity;
     GetSecurityDescriptorOwnerFn getOwner;
     EqualSidFn equalSid;
     OpenProcessTokenFn openToken;
@@ -54,7 +54,7 @@ struct SecurityCalls {
 const char* const kCallNames[] = {
     "AllocateAndInitializeSid", "FreeSid", "InitializeAcl", "AddAccessAllowedAce", "GetAce",
     "InitializeSecurityDescriptor", "SetSecurityDescriptorDacl", "SetSecurityDescriptorOwner", "GetFileSecurityA",
-    "SetFileSecurityA", "GetSecurityDescriptorOwner", "EqualSid", "OpenProcessToken", "GetTokenInformation",
+    "SetKernelObjectSecurity", "GetSecurityDescriptorOwner", "EqualSid", "OpenProcessToken", "GetTokenInformation",
 };
 static_assert(sizeof(SecurityCalls) == sizeof kCallNames, "one call for each name");
 
@@ -190,27 +190,49 @@ struct Closing {
     char queue[MAX_PATH];
 };
 
+// Gives one object its list through a handle that names the object itself,
+// never what a link would lead to: false when it is a link or keeps its list.
+bool CloseObject(const Closing& closing, const char* path, int list) {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    // NT 4.0 knows no reparse points, nor the flag that opens one.
+    const DWORD reparse = GetVersionExA(&info) && info.dwMajorVersion >= 5 ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
+    HANDLE object = CreateFileA(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | reparse, nullptr);
+    if (object == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION about;
+    const bool closed = GetFileInformationByHandle(object, &about) &&
+                        !(about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                        closing.calls->setObjectSecurity(object, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                         const_cast<SECURITY_DESCRIPTOR*>(&closing.sd[list]));
+    CloseHandle(object);
+    return closed;
+}
+
 // Walks everything below `folder`. Without `closing`: true when all of it
-// is the package's and none of it a link. With it: gives each its list.
+// is the package's and none of it a link. With it: gives each its list,
+// each folder before what it holds, so that nobody else can change what is
+// still to come.
 bool WalkBelow(const char* folder, const Closing* closing) {
     char path[MAX_PATH];
     if (!FormatText(path, sizeof path, "%s\\*.*", folder)) return false;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
+    // A folder that cannot be listed is no folder to close.
+    if (search == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
     do {
         if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0) continue;
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        ok = FormatText(path, sizeof path, "%s\\%s", folder, found.cFileName);
+        ok = FormatText(path, sizeof path, "%s\\%s", folder, found.cFileName) &&
+             !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (ok && closing) {
             int list = int(PackageList::kClosed);
             if (isFolder && CompareNoCase(path, closing->spool) == 0) list = int(PackageList::kSpool);
             if (!isFolder && CompareNoCase(path, closing->queue) == 0) list = int(PackageList::kQueue);
-            ok = closing->calls->setFileSecurity(path, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                                 const_cast<SECURITY_DESCRIPTOR*>(&closing->sd[list])) != FALSE;
+            ok = CloseObject(*closing, path, list);
         } else if (ok) {
-            ok = !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsPackageEntry(path, isFolder);
+            ok = IsPackageEntry(path, isFolder);
         }
         if (ok && isFolder) ok = WalkBelow(path, closing);
     } while (ok && FindNextFileA(search, &found));
@@ -220,9 +242,10 @@ bool WalkBelow(const char* folder, const Closing* closing) {
 
 // Gives the existing destination and everything below it the package's
 // lists, Administrators as owner (an owner could open its list again).
-// SetFileSecurity is given each object in turn: SetNamedSecurityInfo passes
-// a list on to what lies below only on Windows 2000 and later, and there
-// not into objects whose list is protected.
+// SetKernelObjectSecurity is given each object in turn: SetNamedSecurityInfo
+// passes a list on to what lies below only on Windows 2000 and later, and
+// there not into objects whose list is protected; and a name, unlike the
+// handle, may be turned into a link between the look and the change.
 DirectoryMade CloseExisting(const SecurityCalls& calls, const char* path) {
     static Closing closing;
     closing.calls = &calls;
@@ -232,8 +255,7 @@ DirectoryMade CloseExisting(const SecurityCalls& calls, const char* path) {
         ok = ok && BuildList(calls, PackageList(i), &closing.sd[i], closing.acl[i], sizeof closing.acl[i],
                              &closing.owner[i]);
     }
-    ok = ok && calls.setFileSecurity(path, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &closing.sd[0]) &&
-         WalkBelow(path, &closing);
+    ok = ok && CloseObject(closing, path, int(PackageList::kClosed)) && WalkBelow(path, &closing);
     for (PSID owner : closing.owner) {
         if (owner) calls.freeSid(owner);
     }

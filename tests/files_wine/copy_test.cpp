@@ -621,13 +621,15 @@ BOOL WINAPI OwnerOf(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd, DWORD
     return SetSecurityDescriptorOwner(sd, g_machine.ownedByAUser ? users : admins, FALSE);
 }
 
-BOOL WINAPI RecordList(LPCSTR path, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd) {
+BOOL WINAPI RecordList(HANDLE object, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd) {
+    char path[MAX_PATH] = "\\\\?\\";
+    GetFinalPathNameByHandleA(object, path, sizeof path, 0);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;
     EXPECT_TRUE(GetSecurityDescriptorOwner(sd, &owner, &defaulted) && owner) << "an owner could open it again";
     GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
-    g_machine.listsGiven.emplace_back(path, dacl ? dacl->AceCount : 0);
+    g_machine.listsGiven.emplace_back(path + 4, dacl ? dacl->AceCount : 0);  // without the \\?\ prefix
     return TRUE;
 }
 
@@ -644,7 +646,7 @@ FARPROC WINAPI SecurityStandIns(HMODULE module, LPCSTR name) {
     const FARPROC real = g_realProc(module, name);
     if (!HIWORD(name)) return real;
     if (lstrcmpA(name, "GetFileSecurityA") == 0) return AsProc(OwnerOf);
-    if (lstrcmpA(name, "SetFileSecurityA") == 0) return AsProc(RecordList);
+    if (lstrcmpA(name, "SetKernelObjectSecurity") == 0) return AsProc(RecordList);
     if (lstrcmpA(name, "GetTokenInformation") != 0) return real;
     g_realTokenInformation = reinterpret_cast<decltype(&GetTokenInformation)>(reinterpret_cast<void*>(real));
     return AsProc(TokenGroupsOf);
