@@ -231,17 +231,13 @@ TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
     EXPECT_TRUE(DirExists(Install("USER")));
 }
 
-namespace {
+static decltype(&GetFileAttributesA) g_realAttributes;
+static std::string g_linkPath;  // the folder that GetFileAttributesA reports as a junction
 
-decltype(&GetFileAttributesA) g_realAttributes;
-std::string g_linkPath;  // the folder that GetFileAttributesA reports as a junction
-
-DWORD WINAPI ReportJunction(LPCSTR path) {
+static DWORD WINAPI ReportJunction(LPCSTR path) {
     const DWORD attributes = g_realAttributes(path);
     return CompareNoCase(path, g_linkPath.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
 }
-
-}  // namespace
 
 TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
     MakeDir(Install("USER\\DEEP"));
