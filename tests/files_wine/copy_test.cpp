@@ -528,59 +528,66 @@ PSID BuiltinSid(DWORD first, DWORD second, BYTE count) {
 TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecurity) {
     SECURITY_DESCRIPTOR sd;
     DWORD acl[kClosedAclSize / sizeof(DWORD)];
-    const DWORD usersRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
-    const BYTE below = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl)) << "the Wine machine reports Windows NT";
+    EXPECT_TRUE(IsValidSecurityDescriptor(&sd));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(&sd, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's entries (Users: Modify) would be inherited";
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl) << "no access list";
+    EXPECT_FALSE(defaulted);
+    ASSERT_TRUE(IsValidAcl(dacl));
+    const struct {
+        PSID sid;
+        const char* name;
+        DWORD access;
+    } expected[] = {
+        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2), "Administrators", FILE_ALL_ACCESS},
+        {BuiltinSid(SECURITY_LOCAL_SYSTEM_RID, 0, 1), "SYSTEM", FILE_ALL_ACCESS},
+        {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2), "Users",
+         FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
+    };
+    ASSERT_EQ(dacl->AceCount, std::size(expected));
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<LPVOID*>(&ace)));
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "inherited by all below";
+        EXPECT_TRUE(EqualSid(&ace->SidStart, expected[i].sid));
+        EXPECT_EQ(ace->Mask, expected[i].access);
+        FreeSid(expected[i].sid);
+    }
+
+    // After these three: SPOOL lets Users add files, their creators change them; Users write SPOOLER.QUE.
     SID_IDENTIFIER_AUTHORITY creator = SECURITY_CREATOR_SID_AUTHORITY;
     PSID creatorOwner = nullptr;
     AllocateAndInitializeSid(&creator, 1, SECURITY_CREATOR_OWNER_RID, 0, 0, 0, 0, 0, 0, 0, &creatorOwner);
-    PSID admins = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
-    PSID system = BuiltinSid(SECURITY_LOCAL_SYSTEM_RID, 0, 1);
     PSID users = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2);
-    // Every list: Administrators and SYSTEM change, Users read and run; SPOOL:
-    // Users add files, which their creators change and delete; SPOOLER.QUE:
-    // Users write it.
     const struct {
         PackageList list;
+        DWORD index, count, access;
         PSID sid;
-        DWORD access;
         BYTE flags;
-    } expected[] = {
-        {PackageList::kClosed, admins, FILE_ALL_ACCESS, below}, {PackageList::kClosed, system, FILE_ALL_ACCESS, below},
-        {PackageList::kClosed, users, usersRun, below},         {PackageList::kSpool, admins, FILE_ALL_ACCESS, below},
-        {PackageList::kSpool, system, FILE_ALL_ACCESS, below},  {PackageList::kSpool, users, usersRun, below},
-        {PackageList::kSpool, users, FILE_ADD_FILE, 0},
-        {PackageList::kSpool, creatorOwner, FILE_GENERIC_WRITE | DELETE, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE},
-        {PackageList::kQueue, admins, FILE_ALL_ACCESS, below},  {PackageList::kQueue, system, FILE_ALL_ACCESS, below},
-        {PackageList::kQueue, users, usersRun, below},          {PackageList::kQueue, users, FILE_GENERIC_WRITE, 0},
+    } extra[] = {
+        {PackageList::kSpool, 3, 5, FILE_ADD_FILE, users, 0},
+        {PackageList::kSpool, 4, 5, FILE_GENERIC_WRITE | DELETE, creatorOwner, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE},
+        {PackageList::kQueue, 3, 4, FILE_GENERIC_WRITE, users, 0},
     };
-    for (PackageList list : {PackageList::kClosed, PackageList::kSpool, PackageList::kQueue}) {
-        SCOPED_TRACE(static_cast<int>(list));
-        ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl, list)) << "the Wine machine reports Windows NT";
-        EXPECT_TRUE(IsValidSecurityDescriptor(&sd));
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        ASSERT_TRUE(GetSecurityDescriptorControl(&sd, &control, &revision));
-        EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's entries (Users: Modify) would be inherited";
-        BOOL present = FALSE, defaulted = TRUE;
-        PACL dacl = nullptr;
-        ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted));
-        ASSERT_TRUE(present && dacl) << "no access list";
-        EXPECT_FALSE(defaulted);
-        ASSERT_TRUE(IsValidAcl(dacl));
-        DWORD i = 0;
-        for (const auto& entry : expected) {
-            if (entry.list != list) continue;
-            ACCESS_ALLOWED_ACE* ace = nullptr;
-            SCOPED_TRACE(i);
-            ASSERT_TRUE(GetAce(dacl, i++, reinterpret_cast<LPVOID*>(&ace)));
-            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-            EXPECT_EQ(ace->Header.AceFlags, entry.flags);
-            EXPECT_TRUE(EqualSid(&ace->SidStart, entry.sid));
-            EXPECT_EQ(ace->Mask, entry.access);
-        }
-        EXPECT_EQ(dacl->AceCount, i);
+    for (const auto& e : extra) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl, e.list));
+        ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted) && dacl);
+        EXPECT_EQ(dacl->AceCount, e.count);
+        ASSERT_TRUE(GetAce(dacl, e.index, reinterpret_cast<LPVOID*>(&ace)));
+        EXPECT_EQ(ace->Header.AceFlags, e.flags);
+        EXPECT_TRUE(EqualSid(&ace->SidStart, e.sid));
+        EXPECT_EQ(ace->Mask, e.access);
     }
-    for (PSID sid : {admins, system, users, creatorOwner}) FreeSid(sid);
+    for (PSID sid : {users, creatorOwner}) FreeSid(sid);
 
     EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kClosed);
     EXPECT_TRUE(FileExists(dest));
@@ -686,7 +693,9 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
         SCOPED_TRACE(c.name);
         RemoveTree(dest);
         for (const char* folder : {"", "\\Bin", "\\SPOOL"}) MakeDirectory(dest + folder);
-        for (const char* file : {"\\Bin\\VIREO.EXE", "\\SPOOL\\JOB.SPL", "\\SPOOLER.QUE"}) WriteFileBytes(dest + file, "");
+        for (const char* file : {"\\Bin\\VIREO.EXE", "\\SPOOL\\JOB.SPL", "\\SPOOLER.QUE"}) {
+            WriteFileBytes(dest + file, "");
+        }
         if (c.otherContent) WriteFileBytes(dest + "\\Bin\\MINE.EXE", "a user's program");
         g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, c.link ? dest : "", {}};
         CopyText(g_setup.previousDir, c.previous ? dest.c_str() : "C:\\ELSEWHERE");
@@ -704,9 +713,9 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
         }
         EXPECT_EQ(g_messages.size() == 1 && g_messages[0].id == IDS_DIR_NOT_CREATED, c.made == DirectoryMade::kFailed);
         // All below gets its list, SPOOL and SPOOLER.QUE theirs; nothing when not closed.
-        std::vector<std::pair<std::string, DWORD>> lists = {
-            {dest, 3}, {dest + "\\Bin", 3}, {dest + "\\Bin\\VIREO.EXE", 3}, {dest + "\\SPOOL", 5},
-            {dest + "\\SPOOLER.QUE", 4}, {dest + "\\SPOOL\\JOB.SPL", 3}};  // in sorted order
+        std::vector<std::pair<std::string, DWORD>> lists = {{dest, 3}, {dest + "\\Bin", 3},
+            {dest + "\\Bin\\VIREO.EXE", 3}, {dest + "\\SPOOL", 5}, {dest + "\\SPOOLER.QUE", 4},
+            {dest + "\\SPOOL\\JOB.SPL", 3}};  // sorted
         if (c.made != DirectoryMade::kClosed) lists.clear();
         std::sort(g_machine.listsGiven.begin(), g_machine.listsGiven.end());
         EXPECT_EQ(g_machine.listsGiven, lists);
