@@ -611,12 +611,10 @@ namespace {
 // The machine the stand-ins make, and the lists given (path, entries).
 struct StandInMachine {
     bool ownedByAUser, administrator, keepsLists, remote;
-    std::string link;  // reported as a junction
     std::vector<std::pair<std::string, DWORD>> listsGiven;
 } g_machine;
 
 decltype(&GetProcAddress) g_realProc;
-decltype(&GetFileAttributesA) g_realAttributes;
 decltype(&GetTokenInformation) g_realTokenInformation;
 
 BOOL WINAPI OwnerOf(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd, DWORD, LPDWORD) {
@@ -663,11 +661,6 @@ BOOL WINAPI VolumeFlags(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD flags, L
 
 UINT WINAPI DriveType(LPCSTR) { return g_machine.remote ? DRIVE_REMOTE : DRIVE_FIXED; }
 
-DWORD WINAPI Attributes(LPCSTR path) {
-    const DWORD attributes = g_realAttributes(path);
-    return CompareNoCase(path, g_machine.link.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
-}
-
 }  // namespace
 
 TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIsThePreviousInstallations) {
@@ -697,13 +690,14 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
             WriteFileBytes(dest + file, "");
         }
         if (c.otherContent) WriteFileBytes(dest + "\\Bin\\MINE.EXE", "a user's program");
-        g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, c.link ? dest : "", {}};
+        g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, {}};
+        g_junctionPath = c.link ? dest : "";
         CopyText(g_setup.previousDir, c.previous ? dest.c_str() : "C:\\ELSEWHERE");
         ImportSwaps swaps;
         swaps.Swap(g_getProcAddressSlot, SecurityStandIns, &g_realProc);
         swaps.Swap(g_getVolumeInformationSlot, VolumeFlags);
         swaps.Swap(g_getDriveTypeSlot, DriveType);
-        swaps.Swap(g_getFileAttributesSlot, Attributes, &g_realAttributes);
+        swaps.Swap(g_getFileAttributesSlot, JunctionAttributes, &g_realGetFileAttributes);
         // What the user sees of a refusal: message 1004, as for the Windows directory.
         g_messages.clear();
         if (c.made == DirectoryMade::kFailed) {
@@ -720,5 +714,4 @@ TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIs
         std::sort(g_machine.listsGiven.begin(), g_machine.listsGiven.end());
         EXPECT_EQ(g_machine.listsGiven, lists);
     }
-    g_setup.previousDir[0] = '\0';
 }

@@ -39,6 +39,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
@@ -120,4 +121,14 @@ private:
     std::size_t count_ = 0;
     bool failed_ = false;
 };
+
+// A GetFileAttributesA that reports g_junctionPath as a junction (Wine 8.0
+// makes none): swaps.Swap(g_getFileAttributesSlot, JunctionAttributes,
+// &g_realGetFileAttributes).
+inline std::string g_junctionPath;
+inline decltype(&GetFileAttributesA) g_realGetFileAttributes;
+inline DWORD WINAPI JunctionAttributes(LPCSTR path) {
+    const DWORD attributes = g_realGetFileAttributes(path);
+    return lstrcmpiA(path, g_junctionPath.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
+}
 #endif

@@ -231,22 +231,14 @@ TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
     EXPECT_TRUE(DirExists(Install("USER")));
 }
 
-static decltype(&GetFileAttributesA) g_realAttributes;
-static std::string g_linkPath;  // the folder that GetFileAttributesA reports as a junction
-
-static DWORD WINAPI ReportJunction(LPCSTR path) {
-    const DWORD attributes = g_realAttributes(path);
-    return CompareNoCase(path, g_linkPath.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
-}
-
 TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
     MakeDir(Install("USER\\DEEP"));
     WriteBytes(Install("USER\\DEEP\\INNER.DOC"), "x");
     {
         // A folder that users may write to turned into a junction is not emptied.
-        g_linkPath = Install("USER");
+        g_junctionPath = Install("USER");
         ImportSwaps swaps;
-        swaps.Swap(g_getFileAttributesSlot, ReportJunction, &g_realAttributes);
+        swaps.Swap(g_getFileAttributesSlot, JunctionAttributes, &g_realGetFileAttributes);
         ClearDirectory(Install("USER").c_str());
     }
     EXPECT_TRUE(FileExists(Install("USER\\NOTE.TXT"))) << "emptied through a link";
