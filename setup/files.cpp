@@ -6,6 +6,7 @@
 #include "font_names.h"
 #include "full_path.h"
 #include "messages.h"
+#include "next_start.h"
 #include "resource.h"
 #include "script_engine.h"
 #include "script_places.h"
@@ -75,7 +76,9 @@ const char* const kMadeNotes[] = {
 // Enters the directory, creating it (one level) when it cannot be entered.
 // The destination directory itself is made or checked and closed to
 // standard users (PrepareDestination); the directories below it inherit
-// its access list, but for SPOOL. Nothing is made through a link.
+// its access list, but for SPOOL. Nothing is made through a link. Every
+// directory used is taken off the lists of the next start of Windows, as
+// is every file written.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     const bool exists = SetCurrentDirectoryA(path) != FALSE;
     char spool[sizeof g_setup.destDir + 8];
@@ -98,6 +101,7 @@ bool EnterOrCreateDirectory(const char* path, bool destination = false) {
     LogLine("Directory %s: %s%s", path, exists ? "exists" : "created", kMadeNotes[static_cast<int>(made)]);
     if (made >= DirectoryMade::kRefusedLink) return false;
     SetCurrentDirectoryA(path);
+    CancelRestartDeletions(g_setup.windowsDir, path);
     return true;
 }
 
@@ -193,6 +197,7 @@ BOOL CreateDestinationTree(HWND dlg) {
     char queue[sizeof g_setup.destDir + 16];
     if (result && JoinPath(queue, g_setup.destDir, "SPOOLER.QUE") && !IsLink(queue)) {
         CreatePackageDirectory(queue, PackageList::kQueue);
+        CancelRestartDeletions(g_setup.windowsDir, queue);
     }
     SetBarPosition(controls.bar, i);
     WaitTicks(kFinalWaitMs);
@@ -253,6 +258,7 @@ BOOL CopyPackageFiles(HWND dlg) {
             bool askCancel = false;
             AttemptAction action = NextAttemptAction(result, &failedCopies);
             if (action == AttemptAction::kDone) {
+                CancelRestartDeletions(g_setup.windowsDir, destPath);
                 LogLine("%s %s to %s: %lu bytes", expand ? "Expanded" : "Copied", sourcePath, destPath,
                         FileBytes(destPath));
                 break;

@@ -2,6 +2,7 @@
 // the installer changes them.
 #include "config_values.h"
 #include "lzcopy.h"
+#include "next_start.h"
 #include "setup.h"
 #include "system_cursor.h"
 #include "textutil.h"
@@ -34,6 +35,7 @@ BOOL CopyIniFile(const char* iniName, const char* base, uint32_t number) {
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_backupSource);
     }
     BOOL copied = LzCopyFile(g_backupSource, g_backupTarget);
+    CancelRestartDeletions(g_backupWindowsDir, g_backupTarget);
     LogLine("Backup of %s as %s: %s", g_backupSource, g_backupTarget, copied ? "made" : "failed");
     return copied;
 }

@@ -2,6 +2,7 @@
 // package lies, its spool directory and file, its uninstaller and running
 // mode. The printer's port device key is registered on the way.
 #include "config_values.h"
+#include "next_start.h"
 #include "setup.h"
 #include "textutil.h"
 
@@ -25,6 +26,7 @@ BOOL WriteSetting(const char* section, const char* key, const char* value) {
 BOOL WritePackageSettings() {
     if (!JoinPath(g_settingsPath, g_setup.windowsDir, "PELORASD.INI")) return FALSE;
     if (!BuildPackageSettings(&g_settings, g_setup.destShortDir)) return FALSE;
+    CancelRestartDeletions(g_setup.windowsDir, g_settingsPath);
     if (!WriteSetting("Spooler", "SpoolDir", g_settings.spoolDir) ||
         !WriteSetting("Spooler", "SpoolFileName", g_settings.spoolFileName)) {
         return FALSE;

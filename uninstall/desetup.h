@@ -33,6 +33,7 @@ struct DesetupState {
     bool silentMode;          // command line "External"
     bool exitCodes;           // "External" or /LOG given: the exit code tells how it went
     int exitCode;             // kExitSuccess until a step fails
+    bool systemIniChanged;    // [386Enh] rewritten, which Windows 95 reads only when it starts
     bool nothingToUninstall;  // VelmDir empty
     bool systemFilesInWindowsDir;
     char titleText[64];       // "ORVAN Vireo " + text 1050
@@ -90,8 +91,9 @@ void RemoveKeptFiles();
 // start of Windows, and the package directories that hold it are noted.
 void DeletePackageFile(const char* path);
 // Schedules a file, or a directory that will be empty by then, for deletion
-// at the next start of Windows; false when the system took no note of it.
-bool ScheduleRemovalAtRestart(const char* path);
+// at the next start of Windows; false when the system took no note of it
+// (Windows 95 keeps directories, and no system reaches a network drive then).
+bool ScheduleRemovalAtRestart(const char* path, bool directory);
 // Schedules the noted directories that still exist, deepest first; called
 // once the removal has removed what it could.
 void ScheduleLeftDirectories();

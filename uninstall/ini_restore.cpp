@@ -214,6 +214,9 @@ int RestoreSystemIni() {
         if (same) {
             result = 1;
         } else if (WriteNewFile(names.fresh, out, static_cast<long>(outLength)) && ReplaceSystemIni(names)) {
+            // The profile functions read the new file from now on.
+            WritePrivateProfileStringA(nullptr, nullptr, nullptr, names.ini);
+            g_desetup.systemIniChanged = true;
             result = 1;
         } else {
             DeleteStepFile(names.fresh);

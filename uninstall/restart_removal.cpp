@@ -1,10 +1,12 @@
 // Files of the package that cannot be deleted now (held open by another
 // program, or refused) are left to the next start of Windows: NT deletes
 // what MoveFileEx lists, Windows 95 what the [rename] section of WININIT.INI
-// lists. The directories of the package that such files keep follow them.
+// lists. On NT the directories of the package that such files keep follow
+// them; Windows 95 leaves them.
 #include <windows.h>
 
 #include "desetup.h"
+#include "next_start.h"
 #include "textutil.h"
 
 namespace {
@@ -21,54 +23,7 @@ struct LeftFiles {
 };
 LeftFiles g_left;
 
-constexpr char kWininitSection[] = "rename";
-// Windows 95 reads at most 32 KB of a profile section.
-constexpr DWORD kSectionChars = 32767;
-
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-// Adds a "NUL=" line with the file's short name to the [rename] section of
-// WININIT.INI, which Windows 95 works through at its next start. Each line
-// has the same key, so the section is read and written whole: a key written
-// by itself would replace the previous line of that key.
-bool AddWininitRemoval(const char* path) {
-    char shortPath[MAX_PATH];
-    DWORD n = GetShortPathNameA(path, shortPath, sizeof shortPath);
-    char line[MAX_PATH + 8];
-    char wininit[MAX_PATH];
-    if (n == 0 || n >= sizeof shortPath || !FormatText(line, sizeof line, "NUL=%s", shortPath) ||
-        !JoinPath(wininit, g_desetup.windowsDir, "WININIT.INI")) {
-        return false;
-    }
-    const DWORD lineLength = static_cast<DWORD>(lstrlenA(line));
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kSectionChars + sizeof line + 2);
-    char* section = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
-    if (!section) {
-        if (block) GlobalFree(block);
-        return false;
-    }
-    DWORD used = GetPrivateProfileSectionA(kWininitSection, section, kSectionChars, wininit);
-    bool done = false;
-    if (used + 2 < kSectionChars) {
-        bool listed = false;
-        for (const char* entry = section; *entry; entry += lstrlenA(entry) + 1) {
-            listed = listed || CompareNoCase(entry, line) == 0;
-        }
-        if (listed) {
-            done = true;
-        } else if (used + lineLength + 2 <= kSectionChars) {
-            lstrcpyA(section + used, line);
-            section[used + lineLength + 1] = '\0';
-            done = WritePrivateProfileSectionA(kWininitSection, section, wininit) != FALSE;
-            // Written out at once: Windows 95 may hold the file in its
-            // profile cache, and its next start reads the disk.
-            WritePrivateProfileStringA(nullptr, nullptr, nullptr, wininit);
-        }
-    }
-    GlobalUnlock(block);
-    GlobalFree(block);
-    return done;
-}
 
 // Remembers dir and every directory between it and the installation
 // directory, that directory included, when dir lies in it.
@@ -109,19 +64,24 @@ MoveFileExFn SystemMoveFileEx() {
                   : nullptr;
 }
 
-bool ScheduleRemovalAtRestart(const char* named) {
+bool ScheduleRemovalAtRestart(const char* named, bool directory) {
     // The full form: what reads the list at the next start takes the name
     // as it stands, "." and ".." parts included.
     char path[MAX_PATH];
     DWORD n = GetFullPathNameA(named, sizeof path, path, nullptr);
     if (n == 0 || n >= sizeof path) return false;
+    // A file on another machine is out of reach: both lists are carried out
+    // before the network starts.
+    const char root[4] = {path[0], ':', '\\', '\0'};
+    if (path[1] != ':' || GetDriveTypeA(root) == DRIVE_REMOTE) return false;
     MoveFileExFn moveFileEx = SystemMoveFileEx();
     if (moveFileEx) {
         if (moveFileEx(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
         // Windows 95 has the function, but it does nothing there.
         if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
     }
-    return AddWininitRemoval(path);
+    // Windows 95's WININIT moves files, not directories.
+    return !directory && AddWininitDeletion(g_desetup.windowsDir, path);
 }
 
 void DeletePackageFile(const char* path) {
@@ -130,7 +90,7 @@ void DeletePackageFile(const char* path) {
     // Windows refuses to delete a read-only file.
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     if (DeleteFileA(path) || !Exists(path)) return;
-    if (ScheduleRemovalAtRestart(path)) {
+    if (ScheduleRemovalAtRestart(path, false)) {
         ++g_left.scheduled;
         RememberLeftDirectories(path);
     } else {
@@ -151,7 +111,7 @@ void ScheduleLeftDirectories() {
         if (deepest < 0) break;
         const DWORD attributes = GetFileAttributesA(g_left.dirs[deepest]);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            ScheduleRemovalAtRestart(g_left.dirs[deepest]);
+            ScheduleRemovalAtRestart(g_left.dirs[deepest], true);
         }
         g_left.dirs[deepest][0] = '\0';
     }

@@ -260,12 +260,13 @@ int RunUninstall() {
     if (!g_desetup.silentMode) MessageBoxA(hwndMain, closing, g_desetup.titleText, MB_OK);
 
     // 21.
-    // Files left for the next start of Windows need a restart; files that
-    // stay are a removal that did not finish.
+    // Files left for the next start of Windows need a restart, and so does
+    // a changed [386Enh] on Windows 95, 98 and Me, which read it only when
+    // they start; files that stay are a removal that did not finish.
     int exitCode = kExitSuccess;
     if (FilesThatStay() > 0) {
         exitCode = kExitRemoval;
-    } else if (FilesLeftForRestart() > 0) {
+    } else if (FilesLeftForRestart() > 0 || (g_desetup.systemIniChanged && (GetVersion() & 0x80000000))) {
         exitCode = kExitRestartNeeded;
     }
     return Finish(previousCursor, 1, exitCode);

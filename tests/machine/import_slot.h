@@ -44,6 +44,7 @@
 TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
 TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
+TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_getDriveTypeSlot);
 TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_getProcAddressSlot);
 TLS_IMPORT_SLOT_DECL(GetVersionExA, 4, g_getVersionExSlot);
 TLS_IMPORT_SLOT_DECL(MsgWaitForMultipleObjects, 20, g_msgWaitSlot);
@@ -56,6 +57,7 @@ TLS_IMPORT_SLOT_DECL(GetProfileIntA, 12, g_getProfileIntSlot);
 TLS_IMPORT_SLOT_DECL(GetPrivateProfileStringA, 24, g_getPrivateProfileStringSlot);
 TLS_IMPORT_SLOT_DECL(WritePrivateProfileStringA, 16, g_writePrivateProfileStringSlot);
 TLS_IMPORT_SLOT_DECL(GetPrivateProfileIntA, 16, g_getPrivateProfileIntSlot);
+TLS_IMPORT_SLOT_DECL(WritePrivateProfileSectionA, 12, g_writePrivateProfileSectionSlot);
 // Fonts and the spooler.
 TLS_IMPORT_SLOT_DECL(LZOpenFileA, 12, g_lzOpenFileSlot);
 TLS_IMPORT_SLOT_DECL(RemoveFontResourceA, 4, g_removeFontResourceSlot);

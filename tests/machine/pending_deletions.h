@@ -12,8 +12,8 @@ namespace pending {
 
 // The names listed for deletion (pairs whose second name is empty), each
 // from its drive letter on; the list is then removed, so that the next start
-// of this machine deletes nothing.
-inline std::vector<std::string> TakeDeletions() {
+// of this machine deletes nothing, unless `keep`.
+inline std::vector<std::string> TakeDeletions(bool keep = false) {
     std::vector<std::string> names;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
@@ -33,7 +33,7 @@ inline std::vector<std::string> TakeDeletions() {
             if (to.empty()) names.push_back(colon != std::string::npos && colon > 0 ? from.substr(colon - 1) : from);
         }
     }
-    RegDeleteValueA(key, "PendingFileRenameOperations");
+    if (!keep) RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
     return names;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desetup.h"
+#include "next_start.h"
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
@@ -308,6 +309,13 @@ struct HeldOpen {
     }
 };
 
+// Windows 95's profile functions need not create a file named with its path.
+decltype(&WritePrivateProfileSectionA) g_realWriteSection;
+BOOL WINAPI WriteToExistingFile(LPCSTR section, LPCSTR text, LPCSTR file) {
+    return GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES && g_realWriteSection(section, text, file);
+}
+UINT WINAPI NetworkDrive(LPCSTR) { return DRIVE_REMOTE; }
+
 }  // namespace
 
 TEST_F(RemoveFiles, ReadOnlyFilesOfThePackageAreDeleted) {
@@ -343,14 +351,15 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindowsNT) {
     EXPECT_EQ(FilesThatStay(), 0);
 }
 
-// Windows 95 deletes what WININIT.INI lists, one "NUL=" line per file or
-// directory, after the lines already there.
+// Windows 95 deletes the files that WININIT.INI lists, one "NUL=" line each,
+// in a file created when there is none; its WININIT leaves directories. On
+// any system, a file on a network drive stays.
 TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
     const std::string wininit = WindowsDir() + "\\WININIT.INI";
-    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
     {
         strict::StrictFiles windows95(true);
-        ASSERT_TRUE(windows95.swapped());
+        ImportSwaps swaps;
+        ASSERT_TRUE(windows95.swapped() && swaps.Swap(g_writePrivateProfileSectionSlot, WriteToExistingFile, &g_realWriteSection));
         HeldOpen program(Install("VIREO.EXE"));
         HeldOpen data(Install("SPOOL\\SPOOL.DAT"));
         EXPECT_EQ(RemovePackageFiles(nullptr), 1);
@@ -361,11 +370,36 @@ TEST_F(RemoveFiles, FilesHeldOpenAreDeletedAtTheNextStartOfWindows95) {
     GetPrivateProfileSectionA("rename", section.data(), static_cast<DWORD>(section.size()), wininit.c_str());
     std::vector<std::string> lines;
     for (const char* line = section.data(); *line; line += std::strlen(line) + 1) lines.push_back(line);
-    const std::vector<std::string> expected = {"NUL=C:\\OTHER.TMP", "NUL=" + Install("VIREO.EXE"),
-                                               "NUL=" + Install("SPOOL\\SPOOL.DAT"), "NUL=" + Install("SPOOL"),
-                                               std::string("NUL=") + kInstallDir};
+    const std::vector<std::string> expected = {"NUL=" + Install("VIREO.EXE"), "NUL=" + Install("SPOOL\\SPOOL.DAT")};
     EXPECT_EQ(pending::Joined(lines), pending::Joined(expected)) << ReadBytes(wininit);
     EXPECT_EQ(FilesLeftForRestart(), 2);
     DeleteFileA(wininit.c_str());
+    ImportSwaps network;
+    ASSERT_TRUE(network.Swap(g_getDriveTypeSlot, NetworkDrive));
+    HeldOpen program(Install("VIREO.EXE"));
+    DeletePackageFile(Install("VIREO.EXE").c_str());
+    EXPECT_EQ(FilesThatStay(), 1) << "the next start comes before the network: a file on a network drive stays";
     EXPECT_TRUE(pending::TakeDeletions().empty()) << "Windows 95 has no such list";
+}
+
+// A reinstallation takes the deletions of the paths it writes off both
+// lists, however they name them; renames and other entries stay, in order.
+TEST_F(RemoveFiles, WrittenPathsAreTakenOffTheNextStartLists) {
+    WriteBytes(Install("Long Name.txt"), "x");
+    char shortName[MAX_PATH] = "";
+    GetShortPathNameA(Install("Long Name.txt").c_str(), shortName, MAX_PATH);
+    const std::string z(1, '\0'), nt = "\\??\\", lower = "c:\\vireot\\vireo.exe", wininit = WindowsDir() + "\\WININIT.INI";
+    const std::string kept = nt + "C:\\OTHER.TMP" + z + z + nt + "C:\\A.TMP" + z + "!" + nt + Install("VIREO.EXE") + z;
+    std::string list = nt + lower + z + z + kept + shortName + z + z + nt + Install("SPOOL") + z + z + z;
+    const char* const manager = "System\\CurrentControlSet\\Control\\Session Manager";
+    DWORD size = static_cast<DWORD>(list.size());
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, manager, "PendingFileRenameOperations", REG_MULTI_SZ, list.data(), size);
+    WriteBytes(wininit, "[rename]\r\nNUL=C:\\OTHER.TMP\r\nnul=" + lower + "\r\nC:\\NEW=C:\\OLD\r\nNUL=" + shortName + "\r\n");
+    for (const char* name : {"VIREO.EXE", "Long Name.txt", "SPOOL"}) CancelRestartDeletions(WindowsDir().c_str(), Install(name).c_str());
+    AddWininitDeletion(WindowsDir().c_str(), Install("SPOOL\\SPOOL.DAT").c_str());
+    RegGetValueA(HKEY_LOCAL_MACHINE, manager, "PendingFileRenameOperations", RRF_RT_ANY, nullptr, &list[0], &size);
+    EXPECT_EQ(list.substr(0, size), kept + z);
+    EXPECT_EQ(ReadBytes(wininit), "[rename]\r\nNUL=C:\\OTHER.TMP\r\nC:\\NEW=C:\\OLD\r\nNUL=" + Install("SPOOL\\SPOOL.DAT") + "\r\n");
+    pending::TakeDeletions();
+    DeleteFileA(wininit.c_str());
 }
