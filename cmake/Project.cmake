@@ -144,6 +144,51 @@ function(tls_run_from_swap target)
     VERBATIM)
 endfunction()
 
+# tls_windows_program(name SOURCES src... LIBRARIES lib... [RUN_FROM_SWAP]):
+# one of the shipped programs, linked as tls_shipped_program describes and
+# stripped of its symbols (it ships on a diskette).
+function(tls_windows_program name)
+  cmake_parse_arguments(arg "RUN_FROM_SWAP" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} WIN32 ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
+  target_link_options(${name} PRIVATE -s)
+  if(TLS_TARGET STREQUAL "win32")
+    target_link_options(${name} PRIVATE -Wl,--kill-at)
+  endif()
+  tls_program_options(${name})
+  tls_shipped_program(${name})
+  if(arg_RUN_FROM_SWAP)
+    tls_run_from_swap(${name})
+  endif()
+  set_target_properties(${name} PROPERTIES TLS_PROGRAM_SOURCES "${arg_SOURCES}"
+    TLS_PROGRAM_LIBRARIES "${arg_LIBRARIES}" TLS_RUN_FROM_SWAP "${arg_RUN_FROM_SWAP}")
+endfunction()
+
+# tls_test_variant(name OF program [STAND_INS src...] [RC_DEFINITIONS def...]):
+# a test variant of a shipped program, built as the program is with its
+# stand-ins added (files that define an import slot, see
+# tests/machine/import_slot.h, or one of the program's own bounds in place of
+# the system's or the program's) and its resources compiled with the
+# definitions given. Never shipped: the release tree keeps it out of its bin
+# folder, in test-only/.
+function(tls_test_variant name)
+  cmake_parse_arguments(arg "" "OF" "STAND_INS;RC_DEFINITIONS" ${ARGN})
+  get_target_property(sources ${arg_OF} TLS_PROGRAM_SOURCES)
+  get_target_property(libraries ${arg_OF} TLS_PROGRAM_LIBRARIES)
+  get_target_property(from_swap ${arg_OF} TLS_RUN_FROM_SWAP)
+  set(swap "")
+  if(from_swap)
+    set(swap RUN_FROM_SWAP)
+  endif()
+  tls_windows_program(${name} SOURCES ${sources} ${arg_STAND_INS} LIBRARIES ${libraries} ${swap})
+  if(TLS_TARGET STREQUAL "win32")
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-only)
+  endif()
+  if(arg_RC_DEFINITIONS)
+    target_compile_definitions(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${arg_RC_DEFINITIONS}>)
+  endif()
+endfunction()
+
 # tls_test_options(target): settings of test programs (exceptions allowed).
 function(tls_test_options target)
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS})
@@ -181,6 +226,9 @@ endif()
 
 # tls_add_wine_tests(target [TIMEOUT s] [BOTH_BUILDS]): one ctest entry per
 # TEST() of a GoogleTest program, each in a Wine prefix and display of its own.
+# The time limit is also the entry's cost: ctest starts the costliest first,
+# so that a parallel run does not end on one long scenario (once it has run,
+# ctest goes by the times it measured).
 # BOTH_BUILDS (the end-to-end tests): every TEST() runs twice, as NAME.win64
 # on this tree's x86_64 programs and as NAME.win32 on the shipped 32-bit
 # release set of TLS_WIN32_BUILD_DIR (labels win64 and win32).
@@ -205,7 +253,7 @@ function(tls_add_wine_tests target)
       tls_add_test_on_both_builds(${target}.${name} ${arg_TIMEOUT} ${target} --gtest_filter=${name})
     else()
       add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name})
-      set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS wine)
+      set_tests_properties(${target}.${name} PROPERTIES TIMEOUT ${arg_TIMEOUT} COST ${arg_TIMEOUT} LABELS wine)
     endif()
   endforeach()
 endfunction()
@@ -215,11 +263,11 @@ endfunction()
 # programs learn which from TLS_UNDER_TEST* (tests/robot/under_test.h).
 function(tls_add_test_on_both_builds name timeout)
   add_test(NAME ${name}.win64 COMMAND ${ARGN})
-  set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${timeout} LABELS "wine;win64"
+  set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${timeout} COST ${timeout} LABELS "wine;win64"
     ENVIRONMENT "TLS_UNDER_TEST=win64")
   add_test(NAME ${name}.win32 COMMAND ${ARGN})
   math(EXPR timeout32 "${timeout} * ${TLS_WIN32_TIMEOUT_PERCENT} / 100")
-  set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} LABELS "wine;win32"
+  set_tests_properties(${name}.win32 PROPERTIES TIMEOUT ${timeout32} COST ${timeout32} LABELS "wine;win32"
     ENVIRONMENT "TLS_UNDER_TEST=win32;TLS_TIMEOUT_PERCENT=${TLS_WIN32_TIMEOUT_PERCENT};TLS_UNDER_TEST_BIN=${TLS_WIN32_BUILD_DIR}/bin;TLS_UNDER_TEST_OFFER=${TLS_WIN32_BUILD_DIR}/test-only/tlsetup_offer.exe;TLS_UNDER_TEST_DIST=${TLS_WIN32_BUILD_DIR}/dist")
 endfunction()
 

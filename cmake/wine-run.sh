@@ -5,13 +5,23 @@
 #
 # The template prefix is made once (wineboot, then seeded as a Windows 95-like
 # machine) and reused; every run copies it to a fresh prefix, starts a
-# persistent wineserver under its own Xvfb display, seeds the machine state
-# again (HKEY_DYN_DATA is volatile, and the seed program may be newer than the
-# template), runs the program, ends the wineserver and deletes the prefix.
-# TLS_WINE_DRIVES maps extra drive letters (see below). A program that exits
-# with 75 is run again in a new Wine session on the same prefix, a restart of
-# Windows (TLS_WINE_SESSION tells it which session it is in: 1, 2, ...).
-# TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
+# persistent wineserver under an Xvfb display of its own, seeds the machine
+# state again (HKEY_DYN_DATA is volatile, and the seed program may be newer
+# than the template), runs the program, ends the session's processes and
+# deletes the prefix. TLS_WINE_DRIVES maps extra drive letters (see below). A
+# program that exits with 75 is run again in a new Wine session on the same
+# prefix, a restart of Windows (TLS_WINE_SESSION tells it which session it is
+# in: 1, 2, ...). TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
+#
+# What a run costs besides the program itself, and where it went (a trivial
+# program, 2-core machine): the start of the Wine session (wineboot and the
+# services it starts) most of it, then the end of the session, the display
+# and the copy of the prefix. Hence the template starts only the services the
+# programs use, the last session of a run is ended by killing its processes
+# (its registry is not written out: the prefix is deleted), the display is
+# an Xvfb started directly (xvfb-run's authority file costs more than the
+# server) and the copy hard-links every program file the programs never
+# write.
 set -u
 template="" seed=""
 while [ $# -gt 0 ]; do
@@ -30,19 +40,68 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY WINEPREFIX
 
-# xvfb-run -a picks the first free display from -n on; start the search at a
-# random number so that parallel runs do not race for the same display.
-xvfb() {
-    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" "$@"
+# TLS_WINE_TIMES=1 prints how long each step of the run took (milliseconds).
+export TLS_WINE_TIMES=${TLS_WINE_TIMES:-0}
+step_start=${EPOCHREALTIME/./}
+step() {
+    [ "$TLS_WINE_TIMES" = 1 ] || return 0
+    local now=${EPOCHREALTIME/./}
+    printf 'wine-run: %-8s %6d ms\n' "$1" $(((now - step_start) / 1000)) >&2
+    step_start=$now
+}
+
+# An Xvfb display of its own: the server picks a free display number itself
+# and writes it to a pipe once it takes connections. Sets xvfb_pid and
+# DISPLAY; false when no server came up within ten seconds.
+xvfb_pid=""
+start_xvfb() {
+    local fifo display=""
+    fifo=$(mktemp -u "${TMPDIR:-/tmp}/tls-xvfb.XXXXXXXX")
+    mkfifo "$fifo" || return 1
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$fifo" </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r -t 10 display <"$fifo"
+    rm -f "$fifo"
+    if [ -z "$display" ]; then
+        stop_xvfb
+        echo "wine-run: Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$display"
+}
+stop_xvfb() {
+    [ -n "$xvfb_pid" ] || return
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+    unset DISPLAY
+}
+
+# The folder of the prefix's wineserver socket, below the temporary folder
+# the prefix's "wineserver" file names: server-DEVICE-INODE of the prefix in
+# hexadecimal. The server leaves it behind.
+server_dir() {
+    local parent dev ino
+    parent=$(cat "$1/wineserver" 2>/dev/null) || return 1
+    read -r dev ino < <(stat -c '%d %i' "$1") || return 1
+    case "$parent" in
+        /*) ;;
+        *) parent="${TMPDIR:-/tmp}/$parent" ;;
+    esac
+    printf '%s/server-%x-%x\n' "$parent" "$dev" "$ino"
 }
 
 # The template, made once under a lock so that parallel tests wait for it.
 # Its windows are unmanaged: with a managed window Wine waits about two
 # seconds for a window manager (there is none under Xvfb) at every hidden
-# top-level window. A template of an earlier layout is made anew.
-template_version="2 unmanaged"
+# top-level window. Of the services Wine starts with every session only the
+# mount manager stays (the drives); the event log, the network drivers and
+# the plug and play manager, with the HID and USB bus drivers of its root
+# devices, are started only on demand, which none of the programs makes. A
+# template of an earlier layout is made anew.
+template_version="3 unmanaged, lean services"
 mkdir -p "$(dirname "$template")"
 (
     flock 9
@@ -50,38 +109,94 @@ mkdir -p "$(dirname "$template")"
         rm -rf "$template"
         mkdir -p "$template"
         echo "wine-run: creating template prefix $template" >&2
-        WINEPREFIX="$template" xvfb bash -c '
-            "$0" -p10 </dev/null >/dev/null 2>&1
-            "$1" wineboot -i >/dev/null 2>&1
-            "$1" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-            if [ -n "$2" ]; then "$1" "$2" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
-            "$0" -k' "$WINESERVER" "$WINE" "$seed"
-        WINEPREFIX="$template" "$WINESERVER" -w 2>/dev/null
+        start_xvfb || exit 1
+        WINEPREFIX="$template" bash -c '
+            wineserver=$1 wine=$2 seed=$3
+            "$wineserver" -p10 </dev/null >/dev/null 2>&1
+            "$wine" wineboot -i >/dev/null 2>&1
+            "$wine" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+            for service in Eventlog NDIS nsiproxy PlugPlay; do
+                "$wine" reg add "HKLM\\System\\CurrentControlSet\\Services\\$service" /v Start /t REG_DWORD /d 3 /f \
+                    >/dev/null 2>&1 || echo "wine-run: service $service not set to start on demand" >&2
+            done
+            "$wine" reg delete "HKLM\\System\\CurrentControlSet\\Enum\\ROOT\\WINE" /f >/dev/null 2>&1 ||
+                echo "wine-run: root devices not removed" >&2
+            if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
+            "$wineserver" -k
+            "$wineserver" -w' wine-template "$WINESERVER" "$WINE" "$seed"
+        stop_xvfb
+        rm -rf "$(server_dir "$template")"
         echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
+if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
+    echo "wine-run: no template prefix in $template" >&2
+    exit 1
+fi
+
+# The processes of the Wine session on a prefix (the wineserver among them):
+# every process whose environment names the prefix. This script itself does
+# not export WINEPREFIX, so it is not among them.
+session_processes() {
+    grep -lzx -F "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null | sed -n 's|^/proc/\([0-9]*\)/environ$|\1|p'
+}
+
+# Ends the Wine session on the prefix at once: its processes are killed, the
+# registry in the server's memory is dropped with the prefix. Waits (up to
+# five seconds) until they are gone.
+kill_session() {
+    local pids pid i
+    pids=$(session_processes "$1")
+    [ -n "$pids" ] || return 0
+    # shellcheck disable=SC2086
+    kill -KILL $pids 2>/dev/null
+    for i in $(seq 100); do
+        for pid in $pids; do
+            [ -e "/proc/$pid" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$pid/status" 2>/dev/null && break
+            pid=""
+        done
+        [ -z "$pid" ] && return 0
+        sleep 0.05
+    done
+    echo "wine-run: processes of the Wine session still running: $(session_processes "$1" | tr '\n' ' ')" >&2
+}
 
 prefix=""
 cleanup() {
     [ -n "$prefix" ] || return
-    WINEPREFIX="$prefix" "$WINESERVER" -k </dev/null >/dev/null 2>&1
+    local socket_dir
+    socket_dir=$(server_dir "$prefix")
     if [ "${TLS_WINE_KEEP:-0}" = 1 ]; then
+        # The registry is written out for whoever looks at the prefix.
+        WINEPREFIX="$prefix" "$WINESERVER" -k </dev/null >/dev/null 2>&1
+        WINEPREFIX="$prefix" "$WINESERVER" -w </dev/null >/dev/null 2>&1
         echo "wine-run: prefix kept in $prefix" >&2
     else
+        step program
+        kill_session "$prefix"
+        step end
+        # The socket folder first: once the prefix is gone, a parallel run's
+        # new prefix may get its inode, and with it the same folder name.
+        [ -n "$socket_dir" ] && rm -rf "$socket_dir"
         rm -rf "$prefix"
+        step delete
     fi
+    stop_xvfb
     prefix=""
 }
 trap 'cleanup; exit 130' INT TERM
 
 # A fresh prefix from the template. The template is about 1.3 GB, nearly all
-# of it Wine's own program files in system32 and syswow64, which nothing
-# changes in place (an installation adds files or deletes them, which only
-# unlinks): those are hard links to the template's, every other file a copy.
+# of it Wine's own program files, which nothing changes in place (an
+# installation adds files or deletes them, which only unlinks): those are hard
+# links to the template's, every other file a copy, and so is every program
+# file in C:\WINDOWS and C:\WINDOWS\SYSTEM themselves, where the programs
+# install theirs.
 copy_template() {
     cp -al "$template/." "$1/" || return 1
-    (cd "$template" && find . -type f ! \( \( -path './drive_c/windows/system32/*' -o \
-        -path './drive_c/windows/syswow64/*' \) -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\)' \) \
+    (cd "$template" && find . -type f \( \
+        ! -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\|msstyles\|vxd\|com\)' -o \
+        -path './drive_c/windows/*' ! -path './drive_c/windows/*/*' -o -path './drive_c/windows/system/*' \) \
         -print0 | xargs -0 -r cp -p --remove-destination --parents -t "$1")
 }
 
@@ -94,42 +209,58 @@ kernel_since() {
     if [ -n "$lines" ]; then printf '%s\n' "$lines" | sed 's/^/wine-run:   /'; else echo "wine-run:   (none)"; fi
 }
 
+# The Wine sessions of one run on $prefix. Only the Wine commands get
+# WINEPREFIX, so that session_processes finds them and nothing of this script.
+# The wineserver is persistent for a few seconds only, so that the volatile
+# registry seeded below survives until the program starts, yet a server left
+# behind by a killed run ends by itself; its output must not hold the
+# caller's pipes. A program that ends with 75 asks for a restart of Windows:
+# the session ends (the server writes the registry out), a new one starts on
+# the same prefix and carries out the next-start file operations, and the
+# program runs again with TLS_WINE_SESSION one higher. The last session is
+# ended here, at once: Wine's own processes that the program started (the
+# desktop lingers a second after the last window) would otherwise hold the
+# output pipe open.
+sessions() {
+    local session=1 start rc
+    while :; do
+        start=${EPOCHREALTIME/./}
+        WINEPREFIX="$prefix" "$WINESERVER" -p10 </dev/null >/dev/null 2>&1
+        if [ -n "$seed" ]; then
+            WINEPREFIX="$prefix" "$WINE" "$seed" </dev/null >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2
+        fi
+        [ "$TLS_WINE_TIMES" = 1 ] &&
+            echo "wine-run: session $session started and seeded after $(((${EPOCHREALTIME/./} - start) / 1000)) ms" >&2
+        WINEPREFIX="$prefix" TLS_WINE_SESSION=$session "$WINE" "$@"
+        rc=$?
+        [ $rc = 75 ] && [ $session -lt 4 ] || break
+        WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null
+        WINEPREFIX="$prefix" "$WINESERVER" -w 2>/dev/null
+        session=$((session + 1))
+        echo "wine-run: restarting the Wine session (session $session)" >&2
+    done
+    [ "${TLS_WINE_KEEP:-0}" = 1 ] || kill_session "$prefix"
+    return $rc
+}
+
 # One run of the program in a fresh copy of the template; its output is
 # also kept in $log.
 attempt() {
     local kernel_start
     kernel_start=$(kernel_mark)
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tls-wine.XXXXXXXX")
+    step start
     copy_template "$prefix"
+    step copy
     rm -f "$prefix/.ready"
-    export WINEPREFIX="$prefix"
     # TLS_WINE_DRIVES="d:=/some/dir e:=/other/dir" maps further drive letters.
     for drive in ${TLS_WINE_DRIVES:-}; do
         ln -sfn "${drive#*=}" "$prefix/dosdevices/${drive%%=*}"
     done
+    start_xvfb || { cleanup; return 1; }
+    step display
     set -o pipefail
-    xvfb bash -c '
-        wineserver="$1" wine="$2" seed="$3"; shift 3
-        # Persistent for a few seconds only, so that the volatile registry seeded
-        # below survives until the program starts, yet a server left behind by a
-        # killed run ends by itself. Its output must not hold the caller'"'"'s pipes.
-        # A program that ends with 75 asks for a restart of Windows: the
-        # session ends (the server writes the registry out), a new one starts
-        # on the same prefix and carries out the next-start file operations,
-        # and the program runs again with TLS_WINE_SESSION one higher.
-        session=1
-        while :; do
-            "$wineserver" -p10 </dev/null >/dev/null 2>&1
-            if [ -n "$seed" ]; then "$wine" "$seed" >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2; fi
-            TLS_WINE_SESSION=$session "$wine" "$@"
-            rc=$?
-            "$wineserver" -k 2>/dev/null
-            [ $rc = 75 ] && [ $session -lt 4 ] || break
-            "$wineserver" -w 2>/dev/null
-            session=$((session + 1))
-            echo "wine-run: restarting the Wine session (session $session)" >&2
-        done
-        exit $rc' wine-session "$WINESERVER" "$WINE" "$seed" "$@" 2>&1 | tee "$log"
+    sessions "$@" 2>&1 | tee "$log"
     local rc=$?
     set +o pipefail
     # A program the test started that Wine failed to start (error 1359, see

@@ -21,9 +21,10 @@ struct CompanionRequest {
 // for each window before it is given up. A program asked to close may save
 // its state and unload; on a 386 with 4 MB that swaps, this takes seconds,
 // so the windows and their processes get 30 seconds to go before the user
-// is asked.
-constexpr DWORD kCompanionSendBound = 5000;
-constexpr DWORD kCompanionCloseBound = 30000;
+// is asked. Defined in companion_bounds_win.cpp, a unit of their own, so that
+// a test variant of a program can link shorter ones in their place.
+extern const DWORD kCompanionSendBound;   // 5000
+extern const DWORD kCompanionCloseBound;  // 30000
 // Interval between looks while waiting; messages are handled meanwhile.
 constexpr DWORD kCompanionLookInterval = 50;
 

@@ -17,7 +17,9 @@ std::string InWindows(const char* name);
 
 inline bool FileExists(const std::string& path) { return Exists(path); }
 inline std::string ReadBytes(const std::string& path) { return ReadFileBytes(path); }  // "<missing>" when unreadable
-inline bool WriteBytes(const std::string& path, const std::string& bytes) { return WriteFileBytes(path, bytes); }
+inline bool WriteBytes(const std::string& path, const std::string& bytes) {
+    return WriteFileBytes(path, bytes) == static_cast<long>(bytes.size());
+}
 void RemoveFile(const std::string& path);         // clears read-only first
 
 // Puts a directory where a file was, so that every write to the file is

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../machine/process_window.h"
 #include "dde_client.h"
 #include "script_engine.h"
 #include "setup.h"
@@ -154,33 +155,8 @@ bool SilenceShellDde(std::string* why) {
 
 // --- the stand-in Program Manager ---
 
-namespace {
-
-struct FindContext {
-    DWORD pid;
-    const char* cls;
-    HWND found;
-};
-
-BOOL CALLBACK FindByProcess(HWND hwnd, LPARAM lParam) {
-    FindContext* ctx = reinterpret_cast<FindContext*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == ctx->pid && lstrcmpiA(cls, ctx->cls) == 0) {
-        ctx->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindProcessWindow(DWORD pid, const char* windowClass) {
-    FindContext ctx{pid, windowClass, nullptr};
-    EnumWindows(FindByProcess, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+    return TopWindowOf(pid, [&](HWND hwnd) { return lstrcmpiA(ClassOf(hwnd).c_str(), windowClass) == 0; });
 }
 
 FixtureServer::~FixtureServer() { Stop(); }

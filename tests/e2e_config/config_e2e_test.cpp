@@ -20,8 +20,6 @@ using e2e::InstallAnswers;
 using e2e::InstallRun;
 using e2e::Profile;
 
-const char kDeviceKey[] = "Enum\\LPTENUM\\ROVOZIZUDAR_200_OREV766";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 
 struct RegValue {
     bool found = false;

@@ -27,22 +27,16 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-constexpr DWORD kBound = 60000;
-const char kInstallDir[] = "C:\\VIREO";
-const char kMainTitle[] = "ORVAN Vireo Setup";
 const char kWarningCaption[] = "ORVAN Vireo Setup Warning";
-const char kCancelQuestion[] = "Setup has not finished installing the software.\nAre you sure you want to cancel?";
-const char kNotInstalled[] =
-    "The software has not been installed successfully.  You must run Setup again before using Vireo.";
 const char kDiskTwoPrompt[] = "Please insert Vireo diskette #2 - Printer Driver and Fonts";
 
 // Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kDiskEdit = 109;
+using e2e::kDestEdit;
+using e2e::kDiskEdit;
+using e2e::kExitSetup;
+using e2e::kPortConnect;
+using e2e::kPreviousDelete;
 constexpr int kDiskPrompt = 106;
-constexpr int kDestEdit = 105;
-constexpr int kPreviousDelete = 147;
 constexpr int kStatusLine1 = 107;
 
 std::string StoredName(const std::string& path) {

@@ -26,11 +26,6 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-const char kInstallDir[] = "C:\\VIREO";
-const char kPrinterName[] = "ORVAN Pelora 200/250 PCL";
-const char kDeviceKey[] = "Enum\\LPTENUM\\ROVOZIZUDAR_200_OREV766";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
-
 using e2e::Exists;
 using e2e::InstallAnswers;
 using e2e::InstallRun;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../e2e_support/installer_texts.h"
 #include "machine_state.h"
 #include "robot.h"
 #include "under_test.h"
@@ -20,16 +21,8 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-// Upper bounds only: a Wine program on a loaded machine can take long to start.
-constexpr DWORD kBound = 60000;
-
-const char kMainTitle[] = "ORVAN Vireo Setup";
 const char kErrorCaption[] = "ORVAN Vireo Setup Error";
 const char kWarningCaption[] = "ORVAN Vireo Setup Warning";
-
-const char kCancelQuestion[] = "Setup has not finished installing the software.\nAre you sure you want to cancel?";
-const char kNotInstalled[] =
-    "The software has not been installed successfully.  You must run Setup again before using Vireo.";
 
 // Port dialog 911 and restart prompt 904, known by their control ids.
 const std::vector<int> kPortDialogIds = {123, 124, 125, 126, 127};
@@ -62,6 +55,20 @@ bool WriteTextFile(const std::string& path, const char* text) {
 
 class Installer : public ::testing::Test {
 protected:
+    // The installer started in its folder and past its first screen: the
+    // port dialog, null when it does not come.
+    HWND StartAtPortDialog() {
+        Prepare();
+        StartInstaller();
+        PressFirstKey();
+        return WaitPortDialog();
+    }
+    // The machine seeded anew with LPT1: to LPTn: only.
+    static int SeedPorts(int lptPorts) {
+        MachineOptions options;
+        options.lptPorts = lptPorts;
+        return SeedMachine(options);
+    }
     void SetUp() override {
         dir_ = robot::MakeTempDir("TLS", "C:\\");
         ASSERT_FALSE(dir_.empty()) << "cannot make a folder on C:";
@@ -238,9 +245,7 @@ TEST_F(Installer, AltKeyDoesNotStartTheSequence) {
 }
 
 TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
-    MachineOptions options;
-    options.lptPorts = 0;
-    ASSERT_EQ(SeedMachine(options), 0);
+    ASSERT_EQ(SeedPorts(0), 0);
     Prepare();
     StartInstaller();
     PressFirstKey();
@@ -251,10 +256,7 @@ TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
 }
 
 TEST_F(Installer, CancelNoThenConnectOnLpt2GoesOn) {
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     ASSERT_TRUE(robot_.Click(ports, IDCANCEL));
     SeenDialog question;
@@ -292,10 +294,7 @@ TEST_F(Installer, CancelNoThenConnectOnLpt2GoesOn) {
 }
 
 TEST_F(Installer, CancelThenYesGivesMessage1006AsFinalNotice) {
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     ASSERT_TRUE(robot_.Click(ports, IDCANCEL));
     HWND box = nullptr;
@@ -312,13 +311,8 @@ TEST_F(Installer, CancelThenYesGivesMessage1006AsFinalNotice) {
 }
 
 TEST_F(Installer, TwoPortsDisableLpt3) {
-    MachineOptions options;
-    options.lptPorts = 2;
-    ASSERT_EQ(SeedMachine(options), 0);
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    ASSERT_EQ(SeedPorts(2), 0);
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_TRUE(robot_.Enabled(ports, 124));
     EXPECT_TRUE(robot_.Enabled(ports, 125));
@@ -349,10 +343,7 @@ TEST_F(Installer, PortListLongerThan120BytesIsReadWithoutAMessage) {
     ASSERT_TRUE(AddSpoolerPorts({"COM5:", "COM6:", "COM7:", "COM8:", "C:\\PELORA\\SPOOL\\OUTPUT.PRN"}));
     DWORD needed = PortListSize();
     ASSERT_GT(needed, 120u) << "the machine's port list must not fit the first attempt's 120 bytes";
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_TRUE(robot_.Enabled(ports, 126)) << "all three ports counted";
     std::vector<SeenDialog> seen = robot_.Transcript();
@@ -401,10 +392,7 @@ TEST_F(Installer, InstallerWaitsForALateClosingCompanion) {
     Robot* spooler = StartCompanion("SpoolerClass", "--delay 1000");
     Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 1000");
     Robot* zeroda = StartCompanion("ZerODAClass", "--only-lparam 0 --delay 1000");
-    Prepare();
-    StartInstaller();
-    PressFirstKey();
-    HWND ports = WaitPortDialog();
+    HWND ports = StartAtPortDialog();
     ASSERT_NE(ports, nullptr);
     EXPECT_EQ(FindWindowA("SpoolerClass", nullptr), nullptr) << "the port dialog came before the companion closed";
     EXPECT_EQ(FindWindowA("ZerODAClass", nullptr), nullptr) << "the port dialog came before the companion closed";
@@ -433,7 +421,8 @@ void ExpectCompanionQuestion(const SeenDialog& seen, const char* title) {
 TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsClosed) {
     Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     // Bounded watch: for a few seconds the sequence stays in its wait.
     ::testing::AssertionResult ports = robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kPortDialogIds), 4000);
@@ -462,7 +451,8 @@ TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsCl
 TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     Robot* hung = StartCompanion("SpoolerClass", "--hang");
     Prepare();
-    StartInstaller();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
+    StartInstaller("tlsetup_quick.exe");
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;
@@ -484,8 +474,9 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
 TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGiven) {
     StartCompanion("PanelClass", "--never");
     Prepare();
+    ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
     const std::string log = dir_ + "SETUP.LOG";
-    StartInstaller("tlsetup.exe", "/LOG=" + log);
+    StartInstaller("tlsetup_quick.exe", "/LOG=" + log);
     PressFirstKey();
     SeenDialog seen;
     HWND box = nullptr;

@@ -5,7 +5,6 @@
 namespace e2e {
 
 namespace {
-constexpr DWORD kBound = 60000;
 constexpr DWORD kInstallBound = 600000;
 }  // namespace
 

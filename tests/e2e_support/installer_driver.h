@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "installer_texts.h"
 #include "robot.h"
 #include "../machine/test_files.h"
 

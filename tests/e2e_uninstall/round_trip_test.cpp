@@ -26,9 +26,6 @@ using robot::Robot;
 using robot::SeenDialog;
 using robot::WindowQuery;
 
-constexpr DWORD kBound = 60000;
-const char kInstallDir[] = "C:\\VIREO";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kErrorCaption[] = "ORVAN Vireo Erreur";
 const char kTitle[] = "ORVAN Vireo D\xe9sinstallation";
@@ -282,6 +279,13 @@ protected:
         return box;
     }
 
+    // The installed uninstaller replaced by its test variant with short
+    // bounds for programs that do not close (the shipped bounds, the same in
+    // both programs, keep their test in InteractiveRemovalConfirmsAndReports).
+    bool UseQuickUninstaller(const std::string& installed) {
+        return CopyFileA(robot::TestVariant("tldesetup_quick.exe").c_str(), installed.c_str(), FALSE) != 0;
+    }
+
     void TearDown() override {
         companions_.clear();
         pending::TakeDeletions();
@@ -415,6 +419,7 @@ TEST_F(RoundTrip, InstallationEndedAtTheDiskPromptRunsAgainAndIsRemovedSilently)
     StartCompanion("PanelClass", "--hang");
     Robot* spooler = StartCompanion("SpoolerClass", "--delay 500");
     Robot* secondSpooler = StartCompanion("SpoolerClass", "--delay 500");
+    ASSERT_TRUE(UseQuickUninstaller(Install("TLDELET.EXE")));
     Robot r;
     ASSERT_TRUE(r.Start(Install("TLDELET.EXE"), "External", kInstallDir));
     ASSERT_TRUE(r.WaitExit(300000)) << r.TranscriptText();
@@ -438,6 +443,7 @@ TEST_F(RoundTrip, NoToTheQuestionLeavesTheInstallation) {
     // stops the removal before it has changed anything.
     {
         Robot* hung = StartCompanion("ZerODAClass", "--hang");
+        ASSERT_TRUE(UseQuickUninstaller(Install("TLDELET.EXE")));
         Robot cancelled;
         ASSERT_TRUE(cancelled.Start(Install("TLDELET.EXE"), "", kInstallDir));
         HWND box = nullptr;
@@ -787,6 +793,7 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     // A program of the package that never closes is passed over without a
     // question, by the installation and by the removal.
     StartCompanion("PanelClass", "--never");
+    ASSERT_TRUE(CopyFileA(robot::TestVariant("tlsetup_quick.exe").c_str(), (set + "\\TLSETUP.EXE").c_str(), FALSE));
     e2e::QuietRun install;
     ASSERT_TRUE(e2e::RunUnattended(set + "\\TLSETUP.EXE", "-s \"-dir=" + dir + "\" /port=lpt2 /log=C:\\SETUP.LOG",
                                    set, &install));
@@ -813,6 +820,7 @@ TEST_F(RoundTrip, UnattendedInstallationWithDestinationAndPortIsRemovedByTheQuie
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     const std::size_t blank = quiet.rfind(' ');
     ASSERT_NE(blank, std::string::npos);
+    ASSERT_TRUE(UseQuickUninstaller(quiet.substr(0, blank)));
     e2e::QuietRun removal;
     ::testing::AssertionResult removed = e2e::RunUnattended(
         quiet.substr(0, blank), quiet.substr(blank + 1) + " /LOG=" + kRemovalLog, dir, &removal);

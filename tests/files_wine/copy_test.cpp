@@ -27,6 +27,18 @@ const char kTwoDiskScript[] =
 
 class CopyTest : public FilesTest {
 protected:
+    // One file to copy, whose destination `target` in dest holds "old
+    // content" and cannot be written: read-only, and held open without
+    // sharing, since Wine running as root writes to read-only files.
+    HANDLE LockedDestination(const std::string& target) {
+        LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
+                   "locked.dat,3,LOCKED.DAT,3,1,N\r\n[End]\r\n");
+        PutSource(disk1, "LOCKED.DAT", "new content", false);
+        MakeDirectory(dest);
+        WriteFileBytes(target, "old content");
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        return CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
     void PutTwoDiskSet() {
         PutSource(disk1, "Bin\\VIREO.EX_", TestContent("vireo.exe", 20000), true, 'E');
         PutSource(disk1, "Bin\\Help\\VIREO.HLP", TestContent("vireo.hlp"), false);
@@ -248,13 +260,6 @@ TEST_F(CopyTest, CancelStopsBeforeTheNextFileAndCopiedFilesStay) {
     EXPECT_EQ(g_waits[0].barPosition, 2u);
 }
 
-// A destination that cannot be written: read-only, and held open without
-// sharing, since Wine running as root writes to read-only files.
-HANDLE LockDestination(const std::string& path) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 void UnlockDestination(const std::string& path, HANDLE& lock) {
     if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
     lock = INVALID_HANDLE_VALUE;
@@ -262,13 +267,8 @@ void UnlockDestination(const std::string& path, HANDLE& lock) {
 }
 
 TEST_F(CopyTest, AReadOnlyDestinationGives1012AndRetrySucceedsOnceWritable) {
-    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
-               "locked.dat,3,LOCKED.DAT,3,1,N\r\n[End]\r\n");
-    PutSource(disk1, "LOCKED.DAT", "new content", false);
-    MakeDirectory(dest);
     std::string target = dest + "\\LOCKED.DAT";
-    WriteFileBytes(target, "old content");
-    HANDLE lock = LockDestination(target);
+    HANDLE lock = LockedDestination(target);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE) << "error " << GetLastError();
     SetCurrentDirectoryA(dest.c_str());
     int retries = 0;
@@ -288,13 +288,8 @@ TEST_F(CopyTest, AReadOnlyDestinationGives1012AndRetrySucceedsOnceWritable) {
 }
 
 TEST_F(CopyTest, CancellingThe1012ThenNoRetriesAndYesStops) {
-    LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
-               "locked.dat,3,LOCKED.DAT,3,1,N\r\n[End]\r\n");
-    PutSource(disk1, "LOCKED.DAT", "new content", false);
-    MakeDirectory(dest);
     std::string target = dest + "\\LOCKED.DAT";
-    WriteFileBytes(target, "old content");
-    HANDLE lock = LockDestination(target);
+    HANDLE lock = LockedDestination(target);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE) << "error " << GetLastError();
     SetCurrentDirectoryA(dest.c_str());
     int questions = 0;

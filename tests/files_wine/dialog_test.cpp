@@ -12,6 +12,21 @@ void Type(HWND dlg, int id, const char* text) {
 
 bool OkEnabled(HWND dlg) { return IsWindowEnabled(GetDlgItem(dlg, IDOK)) != FALSE; }
 
+// OK as the edit is emptied and then typed into, the edit's text, and OK.
+struct TypedEdit {
+    bool enabledWhenEmpty = true;
+    bool enabledAfterTyping = false;
+    std::string typed;
+    void EmptyTypeAndOk(HWND dlg, int edit, const char* text) {
+        SetDlgItemTextA(dlg, edit, "");
+        enabledWhenEmpty = OkEnabled(dlg);
+        Type(dlg, edit, text);
+        enabledAfterTyping = OkEnabled(dlg);
+        typed = ControlText(dlg, edit);
+        ClickButton(dlg, IDOK);
+    }
+};
+
 class DialogTest : public FilesTest {
 protected:
     INT_PTR RunDestination(DialogAction action) {
@@ -54,20 +69,12 @@ TEST_F(DialogTest, DestinationProposesCVireoAndOkStoresIt) {
 
 TEST_F(DialogTest, EmptyingTheEditDisablesOkAndARelativeNameIsQualified) {
     SetCurrentDirectoryA(root.c_str());
-    bool enabledWhenEmpty = true, enabledAfterTyping = false;
-    std::string typed;
-    INT_PTR result = RunDestination([&](HWND dlg) {
-        SetDlgItemTextA(dlg, IDC_DEST_EDIT, "");
-        enabledWhenEmpty = OkEnabled(dlg);
-        Type(dlg, IDC_DEST_EDIT, "sub\\dir");
-        enabledAfterTyping = OkEnabled(dlg);
-        typed = ControlText(dlg, IDC_DEST_EDIT);
-        ClickButton(dlg, IDOK);
-    });
+    TypedEdit edit;
+    INT_PTR result = RunDestination([&](HWND dlg) { edit.EmptyTypeAndOk(dlg, IDC_DEST_EDIT, "sub\\dir"); });
     EXPECT_EQ(result, 1);
-    EXPECT_FALSE(enabledWhenEmpty) << "OK with an empty edit";
-    EXPECT_TRUE(enabledAfterTyping);
-    EXPECT_EQ(typed, "SUB\\DIR") << "letters typed appear in upper case";
+    EXPECT_FALSE(edit.enabledWhenEmpty) << "OK with an empty edit";
+    EXPECT_TRUE(edit.enabledAfterTyping);
+    EXPECT_EQ(edit.typed, "SUB\\DIR") << "letters typed appear in upper case";
     EXPECT_STREQ(g_setup.destDir, (root + "\\SUB\\DIR").c_str()) << "qualified against the current directory";
 }
 
@@ -192,20 +199,13 @@ TEST_F(DialogTest, InsertDiskNamesTheDiskAndCancelKeepsTheSourceDirectory) {
 }
 
 TEST_F(DialogTest, InsertDiskOkStoresTheTypedDirectory) {
-    bool enabledWhenEmpty = true, enabledAfterTyping = false;
-    std::string typed;
-    INT_PTR result = RunInsertDisk("Disk 2", [&](HWND dlg) {
-        SetDlgItemTextA(dlg, IDC_DISK_EDIT, "");
-        enabledWhenEmpty = OkEnabled(dlg);
-        Type(dlg, IDC_DISK_EDIT, "c:\\ftest\\disk2");
-        enabledAfterTyping = OkEnabled(dlg);
-        typed = ControlText(dlg, IDC_DISK_EDIT);
-        ClickButton(dlg, IDOK);
-    });
+    TypedEdit edit;
+    INT_PTR result =
+        RunInsertDisk("Disk 2", [&](HWND dlg) { edit.EmptyTypeAndOk(dlg, IDC_DISK_EDIT, "c:\\ftest\\disk2"); });
     EXPECT_EQ(result, 1);
-    EXPECT_FALSE(enabledWhenEmpty);
-    EXPECT_TRUE(enabledAfterTyping);
-    EXPECT_EQ(typed, "C:\\FTEST\\DISK2");
+    EXPECT_FALSE(edit.enabledWhenEmpty);
+    EXPECT_TRUE(edit.enabledAfterTyping);
+    EXPECT_EQ(edit.typed, "C:\\FTEST\\DISK2");
     EXPECT_STREQ(g_setup.setupDir, "C:\\FTEST\\DISK2\\") << "kept, with the backslash the directory ends in";
 }
 

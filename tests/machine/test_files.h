@@ -45,14 +45,15 @@ inline std::string ReadFileBytes(const std::string& path) {
     return ReadWhole(path, &bytes) ? bytes : "<missing>";
 }
 
-// Creates or replaces the file; false unless every byte was written.
-inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+// Creates or replaces the file; the number of bytes written, -1 when the
+// file cannot be created.
+inline long WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return -1;
     DWORD written = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
-    return ok && written == bytes.size();
+    return static_cast<long>(written);
 }
 
 // Deletes a folder tree, read-only files included; missing is fine. A

@@ -87,6 +87,11 @@ std::string OfferVariant() {
     return path.empty() ? BinDir() + "tlsetup_offer.exe" : WinePath(path);
 }
 
+std::string TestVariant(const std::string& name) {
+    const std::string offer = OfferVariant();
+    return offer.substr(0, offer.find_last_of('\\') + 1) + name;
+}
+
 std::string DistDir() {
     std::string dir = Env("TLS_UNDER_TEST_DIST");
     if (dir.empty()) return TLS_DIST_DIR;

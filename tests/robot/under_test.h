@@ -23,6 +23,9 @@ std::string ProgramsDir();
 // The build's test-only installer variant that offers to remove a previous
 // version (the win32 tree keeps it out of its bin folder).
 std::string OfferVariant();
+// Another test variant of the build under test, by file name (beside the
+// offer variant), e.g. "tlsetup_quick.exe".
+std::string TestVariant(const std::string& name);
 // The distribution set under test (DISK1, DISK2, manifest.txt), no trailing
 // backslash; and its parts.
 std::string DistDir();

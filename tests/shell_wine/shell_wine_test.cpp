@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../machine/process_window.h"
 #include "machine_state.h"
 #include "messages.h"
 #include "resource.h"
@@ -51,25 +53,13 @@ struct SeenBox {
     std::string text;
 };
 
-struct FindBoxState {
-    std::vector<HWND> skip;
-    HWND found;
-};
-
-BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lParam) {
-    auto* state = reinterpret_cast<FindBoxState*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    // A message box has its text in static 0xFFFF.
-    if (!GetDlgItem(hwnd, 0xFFFF)) return TRUE;
-    for (HWND h : state->skip) {
-        if (h == hwnd) return TRUE;
-    }
-    state->found = hwnd;
-    return FALSE;
+// A message box of this process, shown and not one of `skip`; null when none.
+HWND FindBox(const std::vector<HWND>& skip) {
+    return TopWindowOf(GetCurrentProcessId(), [&](HWND hwnd) {
+        // A message box has its text in static 0xFFFF.
+        return ClassOf(hwnd) == "#32770" && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) &&
+               std::find(skip.begin(), skip.end(), hwnd) == skip.end();
+    });
 }
 
 // Answers the message boxes that the code under test shows, from a second
@@ -92,21 +82,20 @@ public:
 
 private:
     void Run() {
-        FindBoxState state{{}, nullptr};
+        std::vector<HWND> answered;
         for (int answer : answers_) {
-            state.found = nullptr;
+            HWND box = nullptr;
             // Bounded: 20 s for a box to come up.
-            for (int i = 0; i < 1000 && !stop_ && !state.found; ++i) {
-                EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&state));
-                if (!state.found) Sleep(20);
+            for (int i = 0; i < 1000 && !stop_ && !box; ++i) {
+                box = FindBox(answered);
+                if (!box) Sleep(20);
             }
-            if (!state.found) return;
-            HWND box = state.found;
+            if (!box) return;
             Sleep(50);  // let the box finish its initialisation
             seen_.push_back({WindowText(box), ItemText(box, 0xFFFF)});
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
             for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
-            state.skip.push_back(box);
+            answered.push_back(box);
         }
     }
     std::vector<int> answers_;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../machine/process_window.h"
 #include "start_process.h"
 #include "wine_files.h"
 
@@ -181,23 +182,9 @@ struct Companion {
     }
 };
 
-struct FindMain {
-    DWORD pid;
-    HWND found;
-};
+bool IsMainWindow(HWND hwnd) { return IsWindowVisible(hwnd) && ClassOf(hwnd) == "DeSetupWinClass"; }
 
-BOOL CALLBACK MainOfProcess(HWND hwnd, LPARAM param) {
-    auto* find = reinterpret_cast<FindMain*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[32];
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == find->pid && std::string(cls) == "DeSetupWinClass" && IsWindowVisible(hwnd)) {
-        find->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
+bool IsProgressDialog(HWND hwnd) { return IsWindowVisible(hwnd) && GetDlgItem(hwnd, 103) && GetDlgItem(hwnd, 100); }
 
 const wchar_t kWarningCaption[] = L"ORVAN Vireo Avertissement";
 const wchar_t kErrorCaption[] = L"ORVAN Vireo Erreur";
@@ -449,15 +436,14 @@ TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
         Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; },
         [&](DWORD pid) {
             if (!FindWindowA("SpoolerClass", nullptr)) return;
-            FindMain find{pid, nullptr};
-            EnumWindows(MainOfProcess, reinterpret_cast<LPARAM>(&find));
-            if (!find.found) return;
+            HWND window = TopWindowOf(pid, IsMainWindow);
+            if (!window) return;
             ++looksWhileWaiting;
             if (!FileExists(Install("VIREO.EXE"))) ++filesGoneTooEarly;
             DWORD_PTR answer = 0;
-            if (!SendMessageTimeoutA(find.found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) ++unresponsive;
+            if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) ++unresponsive;
             RECT r;
-            GetWindowRect(find.found, &r);
+            GetWindowRect(window, &r);
             HDC screen = GetDC(nullptr);
             banner = GetPixel(screen, r.left + 45, r.top + 32);   // inside bitmap 13
             backdrop = GetPixel(screen, r.left + 15, r.top + 200);  // grey backdrop
@@ -483,26 +469,6 @@ TEST_F(Program, ProgressBarProgramIsAskedTwice) {
     ExpectRemoved();
 }
 
-namespace {
-
-struct FindProgress {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK ProgressOfProcess(HWND hwnd, LPARAM param) {
-    auto* find = reinterpret_cast<FindProgress*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == find->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 103) && GetDlgItem(hwnd, 100)) {
-        find->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 TEST_F(Program, CancelQuestionOfTheProgressDialogNeverStopsTheRemoval) {
     LayOutInstallation(true);
     bool asked = false;
@@ -511,12 +477,11 @@ TEST_F(Program, CancelQuestionOfTheProgressDialogNeverStopsTheRemoval) {
         Install("TLDELET.EXE"), "External", [](const Box& box) { return box.yesNo ? IDYES : IDOK; },
         [&](DWORD pid) {
             if (asked) return;
-            FindProgress find{pid, nullptr};
-            EnumWindows(ProgressOfProcess, reinterpret_cast<LPARAM>(&find));
-            if (!find.found) return;
-            dialogTitle = WindowTextW(find.found);
+            HWND progress = TopWindowOf(pid, IsProgressDialog);
+            if (!progress) return;
+            dialogTitle = WindowTextW(progress);
             // Escape, pressed in the dialog: without a control to take it, the dialog holds the focus.
-            asked = PostMessageA(find.found, WM_KEYDOWN, VK_ESCAPE, 0x00010001) != 0;
+            asked = PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0x00010001) != 0;
         });
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << "the uninstaller ends cleanly after the dialog and its library are gone";

@@ -7,7 +7,9 @@
 bool FileExists(const std::string& path) { return Exists(path) && !DirExists(path); }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-    ASSERT_TRUE(WriteFileBytes(path, bytes)) << "cannot write " << path << ", error " << GetLastError();
+    const long written = WriteFileBytes(path, bytes);
+    ASSERT_NE(written, -1) << "cannot create " << path << ", error " << GetLastError();
+    ASSERT_EQ(written, static_cast<long>(bytes.size())) << "short write to " << path;
 }
 
 std::string ReadBytes(const std::string& path) {
