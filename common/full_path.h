@@ -13,3 +13,11 @@ bool FullLongPath(const char* path, char* out, DWORD size);
 // True when path, in its full long form, lies below dir's (strictly). False
 // too when either form cannot be had.
 bool IsFullPathBelow(const char* path, const char* dir);
+
+// True when path is a reparse point: a junction, a mount point or a
+// symbolic link. Windows 95 has none and reports no such attribute.
+bool IsLink(const char* path);
+
+// True when a folder that holds path, from top (included) down, is a
+// reparse point: what is done to path would be done somewhere else.
+bool ReachedThroughLink(const char* path, const char* top);

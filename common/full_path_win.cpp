@@ -76,3 +76,25 @@ bool IsFullPathBelow(const char* path, const char* dir) {
     return FullLongPath(path, fullPath, sizeof fullPath) && FullLongPath(dir, fullDir, sizeof fullDir) &&
            IsPathBelow(fullPath, fullDir);
 }
+
+bool IsLink(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool ReachedThroughLink(const char* path, const char* top) {
+    char folder[MAX_PATH];
+    if (!CopyText(folder, path)) return true;
+    const int stop = lstrlenA(top);
+    for (;;) {
+        // Cut at the last backslash that is a character of its own.
+        char* cut = nullptr;
+        for (char* p = folder; *p; p += IsLeadByte(*p) && p[1] ? 2 : 1) {
+            if (*p == '\\') cut = p;
+        }
+        // A drive's root is no link; "C:" alone would name the current folder.
+        if (!cut || cut - folder < stop - 1 || (cut - folder == 2 && folder[1] == ':')) return false;
+        *cut = '\0';
+        if (IsLink(folder)) return true;
+    }
+}

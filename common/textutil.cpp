@@ -4,6 +4,17 @@
 
 #include "messages_core.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+bool IsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
+#else
+bool IsLeadByte(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+#endif
+
 bool CopyTextN(char* dst, std::size_t size, const char* src, std::size_t count) {
     if (size == 0) return false;
     std::size_t n = 0;

@@ -38,6 +38,10 @@ int CompareNoCaseN(const char* a, const char* b, std::size_t count);
 char UpperAscii(char c);
 void UpperCaseText(char* text);
 
+// True for the first byte of a double-byte character of the system's code
+// page (IsDBCSLeadByte); the portable build stands for code page 932.
+bool IsLeadByte(char c);
+
 // Blanks are spaces and tabs.
 bool IsBlank(char c);
 

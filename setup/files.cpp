@@ -60,30 +60,63 @@ void SetBarPosition(HWND bar, std::uint32_t position) {
 // button. A dialog without the button never asks to stop.
 bool CancelConfirmed(HWND cancel) { return cancel != nullptr && !IsWindowEnabled(cancel); }
 
+// What the log adds about a directory, by DirectoryMade.
+const char* const kMadeNotes[] = {
+    "",
+    "",
+    ", closed to standard users",
+    ", on a network drive: given no access list",
+    ", on a file system without access lists: given none",
+    ", a drive's root or holding other files: its access list stays as open as it was",
+    ", a link: refused",
+    ", owned by a standard user or not to be closed: refused",
+    ", no administrator rights: refused",
+};
+
 // Enters the directory, creating it (one level) when it cannot be entered.
-// The destination directory itself is created closed to standard users;
-// the directories below it inherit its access list. Either way it is taken
-// off the lists of the next start of Windows, as is every file written.
+// The destination directory itself is made or checked and closed to
+// standard users (PrepareDestination); the directories below it inherit
+// its access list, but for SPOOL. Nothing is made through a link. Every
+// directory used is taken off the lists of the next start of Windows, as
+// is every file written.
 bool EnterOrCreateDirectory(const char* path, bool destination = false) {
-    if (SetCurrentDirectoryA(path)) {
-        LogLine("Directory %s: exists", path);
-        CancelRestartDeletions(g_setup.windowsDir, path);
-        return true;
-    }
+    const bool exists = SetCurrentDirectoryA(path) != FALSE;
+    char spool[sizeof g_setup.destDir + 8];
     DirectoryMade made = DirectoryMade::kPlain;
     if (destination) {
-        made = CreatePackageDirectory(path);
-    } else if (!CreateDirectoryA(path, nullptr)) {
+        made = PrepareDestination(path, exists);
+    } else if (IsLink(path) || ReachedThroughLink(path, g_setup.destDir)) {
+        made = DirectoryMade::kRefusedLink;
+    } else if (!exists && JoinPath(spool, g_setup.destDir, "SPOOL") && IsSamePath(path, spool)) {
+        // Standard users add their files to SPOOL: its list is no closed one.
+        made = CreatePackageDirectory(path, PackageList::kSpool);
+        if (made == DirectoryMade::kClosed) made = DirectoryMade::kPlain;
+    } else if (!exists && !CreateDirectoryA(path, nullptr)) {
         made = DirectoryMade::kFailed;
     }
     if (made == DirectoryMade::kFailed) {
         LogLine("Directory %s: cannot be created (system error %lu)", path, GetLastError());
         return false;
     }
-    LogLine("Directory %s: created%s", path, made == DirectoryMade::kClosed ? ", closed to standard users" : "");
+    LogLine("Directory %s: %s%s", path, exists ? "exists" : "created", kMadeNotes[static_cast<int>(made)]);
+    if (made >= DirectoryMade::kRefusedLink) return false;
     SetCurrentDirectoryA(path);
     CancelRestartDeletions(g_setup.windowsDir, path);
     return true;
+}
+
+// The destination texts of file record i.
+struct FileTexts {
+    char destName[kScriptBufferSize];
+    char sourceName[kScriptBufferSize];
+    char destDirName[kScriptBufferSize];
+};
+
+void ReadFileTexts(std::uint32_t i, FileTexts* texts) {
+    const std::uint16_t position = static_cast<std::uint16_t>(i);
+    ScriptQuery(kOpFileDestName, position, texts->destName);
+    ScriptQuery(kOpFileSourceName, position, texts->sourceName);
+    ScriptQuery(kOpFileDestDir, position, texts->destDirName);
 }
 
 // Size of a file in bytes, for the log; 0 when it cannot be found.
@@ -159,6 +192,13 @@ BOOL CreateDestinationTree(HWND dlg) {
         }
     }
 
+    // The spooler's queue file, which standard users write: made here so
+    // that nobody needs to add files to the installation directory.
+    char queue[sizeof g_setup.destDir + 16];
+    if (result && JoinPath(queue, g_setup.destDir, "SPOOLER.QUE") && !IsLink(queue)) {
+        CreatePackageDirectory(queue, PackageList::kQueue);
+        CancelRestartDeletions(g_setup.windowsDir, queue);
+    }
     SetBarPosition(controls.bar, i);
     WaitTicks(kFinalWaitMs);
     return result;
@@ -179,21 +219,21 @@ BOOL CopyPackageFiles(HWND dlg) {
     std::uint32_t i = 0;
     for (; i < n && !stopped; ++i) {
         std::uint16_t position = static_cast<std::uint16_t>(i);
-        char destName[kScriptBufferSize];
-        char sourceName[kScriptBufferSize];
-        char destDirName[kScriptBufferSize];
+        FileTexts texts;
+        ReadFileTexts(i, &texts);
+        const char* sourceName = texts.sourceName;
         char sourceDirName[kScriptBufferSize];
         char diskName[kScriptBufferSize];
-        ScriptQuery(kOpFileDestName, position, destName);
-        ScriptQuery(kOpFileSourceName, position, sourceName);
-        ScriptQuery(kOpFileDestDir, position, destDirName);
         ScriptQuery(kOpFileSourceDir, position, sourceDirName);
         ScriptQuery(kOpFileDisk, position, diskName);
-        SetLineText(controls.line2, destName);
+        SetLineText(controls.line2, texts.destName);
 
+        // A file reached through a link is refused like one that cannot be
+        // created.
         char destPath[kCopyPathSize];
         const bool destFits =
-            BuildDestinationPath(destPath, sizeof destPath, places, destDirName, destName, sourceName);
+            BuildDestinationPath(destPath, sizeof destPath, places, texts.destDirName, texts.destName, sourceName) &&
+            !ReachedThroughLink(destPath, DestinationPlace(places, texts.destDirName, sourceName));
         const BOOL expand = ScriptQuery(kOpFileExpand, position, nullptr) != 0;
 
         std::uint32_t failedCopies = 0;
@@ -294,13 +334,10 @@ bool ScriptStaysInItsPlaces(char* record, std::size_t size) {
     }
     const std::uint32_t files = ScriptQuery(kOpFileCount, 0, nullptr);
     for (std::uint32_t i = 0; i < files; ++i) {
-        const std::uint16_t position = static_cast<std::uint16_t>(i);
-        char destName[kScriptBufferSize], sourceName[kScriptBufferSize], destDirName[kScriptBufferSize];
-        ScriptQuery(kOpFileDestName, position, destName);
-        ScriptQuery(kOpFileSourceName, position, sourceName);
-        ScriptQuery(kOpFileDestDir, position, destDirName);
-        if (!DestinationTextsInside(destDirName, destName, sourceName)) {
-            FormatText(record, size, "%s\\%s", destDirName, destName);
+        FileTexts texts;
+        ReadFileTexts(i, &texts);
+        if (!DestinationTextsInside(texts.destDirName, texts.destName, texts.sourceName)) {
+            FormatText(record, size, "%s\\%s", texts.destDirName, texts.destName);
             return false;
         }
     }
@@ -330,15 +367,15 @@ bool PathsStayInTheirPlaces(char* path, std::size_t size) {
     }
     const std::uint32_t files = ScriptQuery(kOpFileCount, 0, nullptr);
     for (std::uint32_t i = 0; i < files; ++i) {
-        const std::uint16_t position = static_cast<std::uint16_t>(i);
-        char destName[kScriptBufferSize], sourceName[kScriptBufferSize], destDirName[kScriptBufferSize];
-        ScriptQuery(kOpFileDestName, position, destName);
-        ScriptQuery(kOpFileSourceName, position, sourceName);
-        ScriptQuery(kOpFileDestDir, position, destDirName);
+        FileTexts texts;
+        ReadFileTexts(i, &texts);
         // A path that does not fit is refused later, file by file.
         char destPath[kCopyPathSize];
-        if (!BuildDestinationPath(destPath, sizeof destPath, places, destDirName, destName, sourceName)) continue;
-        if (!IsFullPathBelow(destPath, DestinationPlace(places, destDirName, sourceName))) {
+        if (!BuildDestinationPath(destPath, sizeof destPath, places, texts.destDirName, texts.destName,
+                                  texts.sourceName)) {
+            continue;
+        }
+        if (!IsFullPathBelow(destPath, DestinationPlace(places, texts.destDirName, texts.sourceName))) {
             CopyText(path, size, destPath);
             return false;
         }
@@ -346,11 +383,65 @@ bool PathsStayInTheirPlaces(char* path, std::size_t size) {
     return true;
 }
 
+bool IsPackageEntry(const char* path, bool folder) {
+    char full[MAX_PATH], place[MAX_PATH], placeFull[MAX_PATH];
+    if (!FullLongPath(path, full, sizeof full)) return false;
+    if (folder) {
+        const std::uint32_t dirs = TreeDirectoryCount(ScriptQuery(kOpDirCount, 0, nullptr));
+        for (std::uint32_t i = 0; i < dirs; ++i) {
+            char name[kScriptBufferSize];
+            ScriptQuery(kOpDirName, static_cast<std::uint16_t>(i), name);
+            if (JoinPath(place, g_setup.destDir, name) && FullLongPath(place, placeFull, sizeof placeFull) &&
+                IsSamePath(full, placeFull)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // The spooler's files: its queue and what SPOOL holds.
+    const char* const kSpoolerPlaces[] = {"SPOOLER.QUE", "SPOOL"};
+    for (const char* name : kSpoolerPlaces) {
+        if (JoinPath(place, g_setup.destDir, name) && FullLongPath(place, placeFull, sizeof placeFull) &&
+            (IsSamePath(full, placeFull) || IsPathBelow(full, placeFull))) {
+            return true;
+        }
+    }
+    char fonts[sizeof g_setup.fontDir];
+    const DestinationPlaces places = PlacesOf(fonts, sizeof fonts);
+    const std::uint32_t files = ScriptQuery(kOpFileCount, 0, nullptr);
+    for (std::uint32_t i = 0; i < files; ++i) {
+        FileTexts texts;
+        ReadFileTexts(i, &texts);
+        // Only a record whose name ends the path is looked at closely.
+        const int tail = lstrlenA(full) - lstrlenA(texts.destName);
+        if (tail <= 0 || CompareNoCase(full + tail, texts.destName) != 0) continue;
+        if (BuildDestinationPath(place, sizeof place, places, texts.destDirName, texts.destName, texts.sourceName) &&
+            FullLongPath(place, placeFull, sizeof placeFull) && IsSamePath(full, placeFull)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
 bool IsIniFile(const char* path) {
     const std::size_t length = std::strlen(path);
     return length >= 4 && CompareNoCase(path + length - 4, ".INI") == 0;
+}
+
+// A file that is a link, or that has other names (hard links), is deleted
+// so that a new file takes its name rather than the copy being written
+// through to what it shares. False when it stays.
+bool ReplaceLinkedFile(const char* path) {
+    bool linked = IsLink(path);
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION info;
+        linked = linked || (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1);
+        CloseHandle(file);
+    }
+    return !linked || DeleteFileA(path);
 }
 
 }  // namespace
@@ -371,7 +462,7 @@ int CopyOrExpandFile(const char* sourcePath, char* destPath, BOOL expand) {
     char source[kCopyPathSize];
     char dest[kCopyPathSize];
     if (!CopyText(source, sourcePath)) return kCopyNoSource;
-    if (!CopyText(dest, destPath)) return kCopyNoDestination;
+    if (!CopyText(dest, destPath) || !ReplaceLinkedFile(dest)) return kCopyNoDestination;
 
     OFSTRUCT sourceInfo = {};
     OFSTRUCT destInfo = {};

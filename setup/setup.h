@@ -113,20 +113,38 @@ void FontDirectoryOf(char* dir, std::size_t size);
 bool IsSystemsOwnDirectory(const char* path);
 
 // --- directory security (setup/dir_security.cpp) ---
-// How CreatePackageDirectory made the directory.
-enum class DirectoryMade { kFailed, kPlain, kClosed };
-// Creates the destination directory (one level). On systems with file
-// security it is given an access list that lets Administrators and SYSTEM
-// change it and Users only read and run what is in it, inherited by every
-// file and directory below; elsewhere, or when the system offers no such
-// calls, it is created as any directory is.
-DirectoryMade CreatePackageDirectory(const char* path);
-// The descriptor CreatePackageDirectory gives the directory: `sd` with its
-// access list in `acl` (kClosedAclSize bytes, DWORD-aligned, which must
-// outlive `sd`). False where the system has no file security or lacks the
-// calls.
-constexpr std::size_t kClosedAclSize = 128;
-bool BuildClosedDirectorySecurity(SECURITY_DESCRIPTOR* sd, void* acl, std::size_t aclSize);
+// What became of a directory of the package, in the order of the log's
+// notes (setup/files.cpp); from kRefusedLink on it is not used.
+enum class DirectoryMade {
+    kFailed, kPlain, kClosed, kRemote, kNoLists, kAsItWas, kRefusedLink, kRefusedOwner, kRefusedRights
+};
+// The lists of the package's places on systems with file security: the
+// directory and all below it (Administrators and SYSTEM change, Users read
+// and run), SPOOL (Users add files, which their creators change and
+// delete) and SPOOLER.QUE (Users write it).
+enum class PackageList { kClosed, kSpool, kQueue };
+// Creates a directory of the package (one level), or with kQueue the file
+// SPOOLER.QUE (kept when it exists). On systems with file security and a
+// local volume that keeps access lists it is given the list; elsewhere it
+// is made plainly, and the result says why.
+DirectoryMade CreatePackageDirectory(const char* path, PackageList list = PackageList::kClosed);
+// The destination directory, made or, when it exists, checked: on systems
+// with file security a run without administrator rights is refused; an
+// existing directory that is a link, or that a standard user owns and is
+// not the previous installation's, is refused; one that holds nothing but
+// the package's files and folders is closed, all below included; a drive's
+// root or one with other content is used as it was.
+DirectoryMade PrepareDestination(const char* path, bool exists);
+// True for the full path of a file or folder below the destination that
+// belongs to the package: a [Dirs] directory, a record's file, SPOOLER.QUE
+// or a file in SPOOL (setup/files.cpp).
+bool IsPackageEntry(const char* path, bool folder);
+// The descriptor CreatePackageDirectory gives: `sd` with its access list in
+// `acl` (kClosedAclSize bytes, DWORD-aligned, which must outlive `sd`).
+// False where the system has no file security or lacks the calls.
+constexpr std::size_t kClosedAclSize = 160;
+bool BuildClosedDirectorySecurity(SECURITY_DESCRIPTOR* sd, void* acl, std::size_t aclSize,
+                                  PackageList list = PackageList::kClosed);
 
 // --- Windows configuration (setup/ini_backup.cpp, setup/printer.cpp,
 //     setup/registry.cpp, setup/startup_batch.cpp, setup/settings.cpp) ---

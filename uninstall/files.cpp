@@ -136,8 +136,13 @@ int RemovePackageFiles(HWND dlg) {
         }
         char path[MAX_PATH];
         if (!fits || !FormatText(path, sizeof path, "%s\\%s", dir, name)) continue;
-        // A record that leads out of its place (an edited script) is passed over.
-        if (!IsScriptTextInside(name) || !IsScriptTextInside(dirText) || !IsFullPathBelow(path, place)) continue;
+        // A record that leads out of its place (an edited script), or to a
+        // file reached through a link, is passed over; the Windows and
+        // system directories take plain file names only.
+        if (!IsScriptTextInside(name) || !IsScriptTextInside(dirText) || !IsFullPathBelow(path, place) ||
+            (place != installPlace && !IsPlainScriptName(name)) || ReachedThroughLink(path, place)) {
+            continue;
+        }
         if (IsProtectedFileName(name) || KeepForLater(path)) continue;
 
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, name);
@@ -179,8 +184,12 @@ void ClearDirectory(const char* dir) {
         // The directory's own entries and subdirectories are passed over by
         // name and attribute, whatever order the file system lists them in.
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // Looked at file by file: a folder that users may add files to may
+        // also be turned into a link to another while it is emptied.
         char path[MAX_PATH];
-        if (FormatText(path, sizeof path, "%s\\%s", dir, found.cFileName)) DeleteFileA(path);
+        if (FormatText(path, sizeof path, "%s\\%s", dir, found.cFileName) && !ReachedThroughLink(path, dir)) {
+            DeleteFileA(path);
+        }
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -212,7 +221,10 @@ int RemovePackageDirs(HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DESETUP_LINE2, path);
         if (i > tried) {
             // An entry that leads out of the installation directory is passed over.
-            if (fits && entry[0] && IsScriptTextInside(entry) && IsFullPathBelow(path, installPlace)) {
+            // A folder that is a link goes as a link: only the folders that
+            // hold it must be real.
+            if (fits && entry[0] && IsScriptTextInside(entry) && IsFullPathBelow(path, installPlace) &&
+                !ReachedThroughLink(path, installPlace)) {
                 RemoveDirectoryA(path);
                 LogLine("R\xe9pertoire %s : %s", path, PathGone(path) ? "supprim\xe9" : "conserv\xe9");
             }

@@ -39,7 +39,10 @@ const char* DestinationPlace(const DestinationPlaces& places, const char* destDi
 }
 
 bool DestinationTextsInside(const char* destDirName, const char* destName, const char* sourceName) {
-    return IsScriptTextInside(destName) && (IsFontSource(sourceName) || IsScriptTextInside(destDirName));
+    // Below the destination a name may have folders of its own; in the
+    // Windows, system and fonts directories it names a file there.
+    if (!BelowDestination(destDirName, sourceName)) return IsPlainScriptName(destName);
+    return IsScriptTextInside(destName) && IsScriptTextInside(destDirName);
 }
 
 bool BuildDestinationPath(char* dst, std::size_t size, const DestinationPlaces& places,

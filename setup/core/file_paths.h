@@ -56,7 +56,8 @@ const char* DestinationPlace(const DestinationPlaces& places, const char* destDi
 
 // True when the record's destination texts can only lead into its place:
 // its destination name and, unless it is a font (whose directory's name is
-// not used), its directory's name pass IsScriptTextInside.
+// not used), its directory's name pass IsScriptTextInside; in the Windows,
+// system and fonts directories the name is a plain file name.
 bool DestinationTextsInside(const char* destDirName, const char* destName, const char* sourceName);
 
 // Source path of a record: setupDir, the source directory's name and the

@@ -743,7 +743,7 @@ TEST_F(RoundTrip, UnattendedInstallationFromOneFolderMatchesTheDefaultsAndIsRemo
     EXPECT_EQ(log[0].rfind("ORVAN Vireo Setup 2.10, 20", 0), 0u) << "title, version of the set, date: " << log[0];
     EXPECT_EQ(log[1], std::string("Command line: /S /LOG=") + kSetupLog);
     for (const std::string& part :
-         {std::string("Directory C:\\VIREO: exists"), std::string("Directory C:\\VIREO\\SPOOL: created"),
+         {std::string("Directory C:\\VIREO: exists, closed to standard users"), std::string("Directory C:\\VIREO\\SPOOL: created"),
           std::string("VIREO.EX_ to C:\\VIREO\\.\\VIREO.EXE: "), std::string("VELMPS.200 to C:\\VIREO\\DRIVER\\PS\\VELMPS.WPD: 1500 bytes"), std::string("Port: LPT1:"),
           std::string("SYSTEM.INI [386Enh] PeloraLPT=1: written"), std::string("AddPrinter \"ORVAN Pelora 200/250 PCL\""),
           std::string("[Applications] VelmDir=C:\\VIREO: written"),

@@ -173,4 +173,7 @@ TEST(DestinationTexts, TheNameAndTheDirectoryUnlessAFontsAreChecked) {
     EXPECT_FALSE(DestinationTextsInside(".", "..\\..\\BOOT.INI", "X"));
     EXPECT_FALSE(DestinationTextsInside("..\\Users\\Admin", "X.DOC", "X"));
     EXPECT_FALSE(DestinationTextsInside("SYSTEM", "C:\\X.DLL", "X"));
+    EXPECT_FALSE(DestinationTextsInside("WINDOWS", "HELP\\OTHER.HLP", "X")) << "a folder of its own";
+    EXPECT_FALSE(DestinationTextsInside("FONTS", "SUB\\X.TTF", "X.TT_"));
+    EXPECT_TRUE(DestinationTextsInside("DRIVER", "PS\\X.PPD", "X")) << "below the destination";
 }

@@ -6,6 +6,8 @@
 #include "../machine/import_slot.h"
 #include "../machine/win95_profile_cache.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kTwoDiskScript[] =
@@ -555,6 +557,33 @@ TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecuri
         FreeSid(expected[i].sid);
     }
 
+    // After these three: SPOOL lets Users add files, their creators change them; Users write SPOOLER.QUE.
+    SID_IDENTIFIER_AUTHORITY creator = SECURITY_CREATOR_SID_AUTHORITY;
+    PSID creatorOwner = nullptr;
+    AllocateAndInitializeSid(&creator, 1, SECURITY_CREATOR_OWNER_RID, 0, 0, 0, 0, 0, 0, 0, &creatorOwner);
+    PSID users = BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2);
+    const struct {
+        PackageList list;
+        DWORD index, count, access;
+        PSID sid;
+        BYTE flags;
+    } extra[] = {
+        {PackageList::kSpool, 3, 5, FILE_ADD_FILE, users, 0},
+        {PackageList::kSpool, 4, 5, FILE_GENERIC_WRITE | DELETE, creatorOwner, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE},
+        {PackageList::kQueue, 3, 4, FILE_GENERIC_WRITE, users, 0},
+    };
+    for (const auto& e : extra) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(BuildClosedDirectorySecurity(&sd, acl, sizeof acl, e.list));
+        ASSERT_TRUE(GetSecurityDescriptorDacl(&sd, &present, &dacl, &defaulted) && dacl);
+        EXPECT_EQ(dacl->AceCount, e.count);
+        ASSERT_TRUE(GetAce(dacl, e.index, reinterpret_cast<LPVOID*>(&ace)));
+        EXPECT_EQ(ace->Header.AceFlags, e.flags);
+        EXPECT_TRUE(EqualSid(&ace->SidStart, e.sid));
+        EXPECT_EQ(ace->Mask, e.access);
+    }
+    for (PSID sid : {users, creatorOwner}) FreeSid(sid);
+
     EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kClosed);
     EXPECT_TRUE(FileExists(dest));
     EXPECT_EQ(CreatePackageDirectory(dest.c_str()), DirectoryMade::kFailed) << "an existing directory is no new one";
@@ -564,8 +593,120 @@ TEST_F(CopyTest, TheDestinationIsCreatedClosedToStandardUsersOnSystemsWithSecuri
     ASSERT_TRUE(swaps.Swap(g_getVersionExSlot, ReportWindows95));
     const bool built = BuildClosedDirectorySecurity(&sd, acl, sizeof acl);
     const DirectoryMade made = CreatePackageDirectory((dest + "\\95").c_str());
+    const DirectoryMade existing = PrepareDestination(dest.c_str(), true);
     swaps.Restore();
     EXPECT_FALSE(built);
     EXPECT_EQ(made, DirectoryMade::kPlain);
+    EXPECT_EQ(existing, DirectoryMade::kPlain);
     EXPECT_TRUE(FileExists(dest + "\\95"));
+}
+
+namespace {
+
+// The machine the stand-ins make, and the lists given (path, entries).
+struct StandInMachine {
+    bool ownedByAUser, administrator, keepsLists, remote;
+    std::vector<std::pair<std::string, DWORD>> listsGiven;
+} g_machine;
+
+decltype(&GetProcAddress) g_realProc;
+decltype(&GetTokenInformation) g_realTokenInformation;
+
+BOOL WINAPI OwnerOf(LPCSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd, DWORD, LPDWORD) {
+    static PSID owner[] = {BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2),
+                           BuiltinSid(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2)};
+    return InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION) &&
+           SetSecurityDescriptorOwner(sd, owner[g_machine.ownedByAUser], FALSE);
+}
+
+BOOL WINAPI RecordList(HANDLE object, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd) {
+    char path[MAX_PATH] = "\\\\?\\";
+    GetFinalPathNameByHandleA(object, path, sizeof path, 0);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    EXPECT_TRUE(GetSecurityDescriptorOwner(sd, &owner, &defaulted) && owner) << "an owner could open it again";
+    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    g_machine.listsGiven.emplace_back(path + 4, dacl ? dacl->AceCount : 0);  // without the \\?\ prefix
+    return TRUE;
+}
+
+BOOL WINAPI TokenGroupsOf(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID out, DWORD size, PDWORD needed) {
+    const BOOL got = g_realTokenInformation(token, kind, out, size, needed);
+    if (got && kind == TokenGroups && !g_machine.administrator) static_cast<TOKEN_GROUPS*>(out)->GroupCount = 0;
+    return got;
+}
+
+template <typename Fn>
+FARPROC AsProc(Fn fn) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(fn)); }
+
+FARPROC WINAPI SecurityStandIns(HMODULE module, LPCSTR name) {
+    const FARPROC real = g_realProc(module, name);
+    if (!HIWORD(name)) return real;
+    if (lstrcmpA(name, "GetFileSecurityA") == 0) return AsProc(OwnerOf);
+    if (lstrcmpA(name, "SetKernelObjectSecurity") == 0) return AsProc(RecordList);
+    if (lstrcmpA(name, "GetTokenInformation") != 0) return real;
+    g_realTokenInformation = reinterpret_cast<decltype(&GetTokenInformation)>(reinterpret_cast<void*>(real));
+    return AsProc(TokenGroupsOf);
+}
+
+BOOL WINAPI VolumeFlags(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD flags, LPSTR, DWORD) {
+    return *flags = g_machine.keepsLists ? FS_PERSISTENT_ACLS : 0, TRUE;
+}
+
+UINT WINAPI DriveType(LPCSTR) { return g_machine.remote ? DRIVE_REMOTE : DRIVE_FIXED; }
+
+}  // namespace
+
+TEST_F(CopyTest, AnExistingDestinationIsUsedOnlyWhenTheAdministratorsOwnItOrItIsThePreviousInstallations) {
+    LoadScript("[Dirs]\r\n1=.\r\n2=SPOOL\r\n3=Bin\r\n4=WINDOWS\r\n5=SYSTEM\r\n6=FONTS\r\n"
+               "[Files]\r\nVIREO.EXE,3,VIREO.EXE,1,1,N\r\n[End]\r\n");
+    const struct {
+        const char* name;
+        bool ownedByAUser, administrator, keepsLists, remote, previous, otherContent, link;
+        DirectoryMade made;
+    } cases[] = {
+        {"the administrators'", false, true, true, false, false, false, false, DirectoryMade::kClosed},
+        {"a user's", true, true, true, false, false, false, false, DirectoryMade::kRefusedOwner},
+        {"a user's, previous", true, true, true, false, true, false, false, DirectoryMade::kClosed},
+        {"a user's, previous, other files", true, true, true, false, true, true, false, DirectoryMade::kRefusedOwner},
+        {"the administrators', other files", false, true, true, false, false, true, false, DirectoryMade::kAsItWas},
+        {"no administrator rights", false, false, true, false, false, false, false, DirectoryMade::kRefusedRights},
+        {"FAT", true, true, false, false, false, false, false, DirectoryMade::kNoLists},
+        {"network drive", true, true, true, true, false, false, false, DirectoryMade::kRemote},
+        {"a junction", false, true, true, false, false, false, true, DirectoryMade::kRefusedLink},
+        {"refused in the tree step", true, true, true, false, false, false, false, DirectoryMade::kFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(dest);
+        for (const char* folder : {"", "\\Bin", "\\SPOOL"}) MakeDirectory(dest + folder);
+        for (const char* file : {"\\Bin\\VIREO.EXE", "\\SPOOL\\JOB.SPL", "\\SPOOLER.QUE"}) {
+            WriteFileBytes(dest + file, "");
+        }
+        if (c.otherContent) WriteFileBytes(dest + "\\Bin\\MINE.EXE", "a user's program");
+        g_machine = {c.ownedByAUser, c.administrator, c.keepsLists, c.remote, {}};
+        g_junctionPath = c.link ? dest : "";
+        CopyText(g_setup.previousDir, c.previous ? dest.c_str() : "C:\\ELSEWHERE");
+        ImportSwaps swaps;
+        swaps.Swap(g_getProcAddressSlot, SecurityStandIns, &g_realProc);
+        swaps.Swap(g_getVolumeInformationSlot, VolumeFlags);
+        swaps.Swap(g_getDriveTypeSlot, DriveType);
+        swaps.Swap(g_getFileAttributesSlot, JunctionAttributes, &g_realGetFileAttributes);
+        // What the user sees of a refusal: message 1004, as for the Windows directory.
+        g_messages.clear();
+        if (c.made == DirectoryMade::kFailed) {
+            EXPECT_FALSE(CreateDestinationTree(statusDlg));
+        } else {
+            EXPECT_EQ(PrepareDestination(dest.c_str(), true), c.made);
+        }
+        EXPECT_EQ(g_messages.size() == 1 && g_messages[0].id == IDS_DIR_NOT_CREATED, c.made == DirectoryMade::kFailed);
+        // All below gets its list, SPOOL and SPOOLER.QUE theirs; nothing when not closed.
+        std::vector<std::pair<std::string, DWORD>> lists = {{dest, 3}, {dest + "\\Bin", 3},
+            {dest + "\\Bin\\VIREO.EXE", 3}, {dest + "\\SPOOL", 5}, {dest + "\\SPOOLER.QUE", 4},
+            {dest + "\\SPOOL\\JOB.SPL", 3}};  // sorted
+        if (c.made != DirectoryMade::kClosed) lists.clear();
+        std::sort(g_machine.listsGiven.begin(), g_machine.listsGiven.end());
+        EXPECT_EQ(g_machine.listsGiven, lists);
+    }
 }

@@ -39,6 +39,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
@@ -64,6 +65,10 @@ TLS_IMPORT_SLOT_DECL(OpenPrinterA, 12, g_openPrinterSlot);
 TLS_IMPORT_SLOT_DECL(ClosePrinter, 4, g_closePrinterSlot);
 TLS_IMPORT_SLOT_DECL(DeletePrinter, 4, g_deletePrinterSlot);
 TLS_IMPORT_SLOT_DECL(DeletePrinterDriverA, 12, g_deletePrinterDriverSlot);
+// Volumes and links.
+TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_getDriveTypeSlot);
+TLS_IMPORT_SLOT_DECL(GetFileAttributesA, 4, g_getFileAttributesSlot);
+TLS_IMPORT_SLOT_DECL(GetVolumeInformationA, 32, g_getVolumeInformationSlot);
 
 // Swaps import slots for its lifetime (run-time stand-ins in test programs).
 class ImportSwaps {
@@ -118,4 +123,14 @@ private:
     std::size_t count_ = 0;
     bool failed_ = false;
 };
+
+// A GetFileAttributesA that reports g_junctionPath as a junction (Wine 8.0
+// makes none): swaps.Swap(g_getFileAttributesSlot, JunctionAttributes,
+// &g_realGetFileAttributes).
+inline std::string g_junctionPath;
+inline decltype(&GetFileAttributesA) g_realGetFileAttributes;
+inline DWORD WINAPI JunctionAttributes(LPCSTR path) {
+    const DWORD attributes = g_realGetFileAttributes(path);
+    return lstrcmpiA(path, g_junctionPath.c_str()) == 0 ? attributes | FILE_ATTRIBUTE_REPARSE_POINT : attributes;
+}
 #endif

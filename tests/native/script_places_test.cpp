@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "script_places.h"
 
 TEST(ScriptPlaces, TextsThatCouldLeadOutOfTheirDirectoryAreRefused) {
@@ -13,10 +15,19 @@ TEST(ScriptPlaces, TextsThatCouldLeadOutOfTheirDirectoryAreRefused) {
         {"A\\..\\B", false}, {"...", false}, {"A\\...\\B", false}, {". .", false}, {".. ", false},
         {"C:\\BOOT.INI", false}, {"C:BOOT.INI", false}, {"NAME:STREAM", false},
         {"\\BOOT.INI", false}, {"\\\\SERVER\\SHARE\\X", false}, {"A/B", false}, {"/ETC", false},
-        {"../X", false},
+        {"../X", false}, {"*.DLL", false}, {"A\\?.EXE", false}, {"LPT1", false}, {"prn", false},
+        {"AUX.TXT", false}, {"SUB\\CON .LOG", false}, {"COM9.", false}, {"NUL\\X", false},
+        {"LPT0", true}, {"COM10", true}, {"CONFIG.SYS", true}, {"AUXI.TXT", true}, {"\x95\x5C..", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsScriptTextInside(c.text), c.inside) << "\"" << c.text << "\"";
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsScriptTextInside(c.text), c.inside) << "\"" << c.text << "\"";
+        // Only names without folders may go to the Windows, system and fonts directories.
+        EXPECT_EQ(IsPlainScriptName(c.text), c.inside && (!std::strchr(c.text, '\\') || c.text[0] == '\x95'))
+            << "\"" << c.text << "\"";
+    }
     EXPECT_FALSE(IsScriptTextInside(nullptr));
+    EXPECT_EQ(OpenedNameLength("VAZAZUD.DLL. . "), 11u) << "as Windows opens it";
+    EXPECT_EQ(OpenedNameLength("\x95\x2E"), 2u) << "a trail byte that looks like a dot";
 }
 
 TEST(ScriptPlaces, PathsCompareWithoutCaseAndTrailingBackslashes) {
@@ -37,6 +48,9 @@ TEST(ScriptPlaces, PathsCompareWithoutCaseAndTrailingBackslashes) {
         {"C:\\WINDOWS\\SYSTEM\\VIREO", "C:\\WINDOWS\\SYSTEM", false, true},
         {"D:\\VIREO\\X", "C:\\VIREO", false, false},
         {"\\X", "", false, false},
+        // Code page 932: the trail byte 0x5C of 0x95 0x5C is no backslash.
+        {"C:\\\x95\x5C\x8E\xA6", "C:\\\x95\x5C", false, false},
+        {"C:\\\x95\x5C\\X", "C:\\\x95\x5C", false, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsSamePath(c.path, c.dir), c.same) << c.path << " and " << c.dir;

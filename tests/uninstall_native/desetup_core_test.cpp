@@ -108,7 +108,7 @@ TEST(Version, TailStartsAtTheFirstBlank) {
 TEST(ProtectedNames, SharedDriversAndTheUninstallerStay) {
     for (const char* name : {"hppcl.drv", "HPPCL5E.DRV", "UniDrv.dll", "UNIDRV.HLP", "finstall.dll", "FINSTALL.HLP",
                              "ORVPCL.DRV", "orvpcl.hlp", "PSCRIPT.HLP", "pscript.drv", "VAZAZUD.DLL", "vazazud.dll",
-                             "tldelet.exe", "TLDELET.EXE"}) {
+                             "tldelet.exe", "TLDELET.EXE", "VAZAZUD.DLL.", "TLDELET.EXE . "}) {
         EXPECT_TRUE(IsProtectedFileName(name)) << name;
     }
 }

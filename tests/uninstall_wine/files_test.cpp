@@ -13,6 +13,7 @@
 #include "script_engine.h"
 #include "textutil.h"
 #include "wine_files.h"
+#include "../machine/import_slot.h"
 #include "../machine/pending_deletions.h"
 #include "../machine/strict_files.h"
 
@@ -234,6 +235,14 @@ TEST_F(RemoveFiles, MissingInstallationDirectoryFailsBeforeRemovingAnything) {
 TEST_F(RemoveFiles, ClearDirectoryDeletesFilesButNotSubdirectories) {
     MakeDir(Install("USER\\DEEP"));
     WriteBytes(Install("USER\\DEEP\\INNER.DOC"), "x");
+    {
+        // A folder that users may write to turned into a junction is not emptied.
+        g_junctionPath = Install("USER");
+        ImportSwaps swaps;
+        swaps.Swap(g_getFileAttributesSlot, JunctionAttributes, &g_realGetFileAttributes);
+        ClearDirectory(Install("USER").c_str());
+    }
+    EXPECT_TRUE(FileExists(Install("USER\\NOTE.TXT"))) << "emptied through a link";
     ClearDirectory(Install("USER").c_str());
     EXPECT_FALSE(FileExists(Install("USER\\NOTE.TXT")));
     EXPECT_FALSE(FileExists(Install("USER\\MINE.DOC")));
@@ -258,7 +267,10 @@ TEST_F(RemoveFiles, RecordsThatLeadOutOfTheirPlaceArePassedOverAndTheRemovalGoes
         {"..\\WINPARENT.TXT,7", "C:\\WINPARENT.TXT"},
         {"..\\SYSPARENT.TXT,6", win + "\\SYSPARENT.TXT"},
         {"C:\\DRIVE.TXT,1", "C:\\DRIVE.TXT"},
+        {"TLHELP\\VICTIM3.TXT,7", win + "\\TLHELP\\VICTIM3.TXT"},
+        {"VAZAZUD.DLL.,7", win + "\\VAZAZUD.DLL"},
     };
+    MakeDir(win + "\\TLHELP");
     std::string text =
         "[Dirs]\r\n1=.\r\n2=USER\r\n3=..\\OUTSIDE\r\n4=..\\OUTSIDE\\EMPTY\r\n5=C:\\OUTSIDE\\EMPTY\r\n"
         "6=SYSTEM\r\n7=WINDOWS\r\n8=LAST1\r\n9=LAST2\r\n[Files]\r\nVIREO.EXE,1,V.EX_,1,1,Y\r\n";
@@ -276,6 +288,7 @@ TEST_F(RemoveFiles, RecordsThatLeadOutOfTheirPlaceArePassedOverAndTheRemovalGoes
         EXPECT_EQ(ReadBytes(r.victim), "not the package's") << r.record << " reached " << r.victim;
         DeleteFileA(r.victim.c_str());
     }
+    RemoveDirectoryA((win + "\\TLHELP").c_str());
     EXPECT_TRUE(DirExists("C:\\OUTSIDE\\EMPTY")) << "an empty directory outside was removed";
     EXPECT_FALSE(FileExists(Install("VIREO.EXE"))) << "the records inside are still removed";
     EXPECT_FALSE(FileExists(Install("USER\\NOTE.TXT")));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "script_places.h"
 #include "textutil.h"
 
 namespace {
@@ -99,7 +100,9 @@ bool IsProtectedFileName(const char* name) {
     }
     // VAZAZUD.DLL, one of the driver's dependent files, stays by its whole
     // name; other files of that stem (VAZAZUD.TMP) go with the package.
-    return CompareNoCase(name, "VAZAZUD.DLL") == 0 || CompareNoCase(name, "TLDELET.EXE") == 0;
+    // Windows opens "VAZAZUD.DLL. " as VAZAZUD.DLL.
+    const std::size_t length = OpenedNameLength(name);
+    return length == 11 && (CompareNoCaseN(name, "VAZAZUD.DLL", 11) == 0 || CompareNoCaseN(name, "TLDELET.EXE", 11) == 0);
 }
 
 bool SystemFilesBelongInWindowsDir(const char* windowsDir, const char* systemDir) {
