@@ -71,10 +71,15 @@ bool GroupFolderExists() {
     return false;
 }
 
-// Deletes the Start Menu folder of the group, as a user may have done.
+// Deletes the Start Menu folder of the group, as a user may have done. The
+// shell that made it may still hold it open for a moment after the
+// installation has ended (its folder then stays): tried again for up to 5 s.
 void DeleteGroupFolders() {
-    for (const std::string& folder : GroupFolders()) robot::RemoveTree(folder + "\\");
-    ASSERT_FALSE(GroupFolderExists());
+    const DWORD start = GetTickCount();
+    do {
+        for (const std::string& folder : GroupFolders()) robot::RemoveTree(folder + "\\");
+    } while (GroupFolderExists() && GetTickCount() - start < 5000 && (Sleep(50), true));
+    ASSERT_FALSE(GroupFolderExists()) << "the group's Start Menu folder could not be deleted in 5 s";
 }
 
 // The machine's state that the round trip must give back.
