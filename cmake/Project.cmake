@@ -73,19 +73,8 @@ function(tls_program_options target)
     # Windows keeps the 32-bit stack 4-byte aligned, and nothing in the
     # programs needs more (no SSE on a 386): the compiler's 16-byte default
     # costs an adjustment of the stack around many calls.
-    # Arrays keep the alignment of their type: the 32-byte alignment of
-    # larger arrays is for vector loads, which a 386 has not.
     target_compile_options(${target} PRIVATE
       $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables -mpreferred-stack-boundary=2 -malign-data=abi -Oz>)
-    # Our own functions take their first three arguments in registers (the
-    # Windows functions and our window procedures and callbacks keep their
-    # declared WINAPI/CALLBACK convention). Everything linked together must
-    # agree, libgcc's helpers included: the DLLs and their run-time support
-    # keep the standard convention, as ZEROZ32.DLL calls libgcc's 64-bit
-    # division.
-    if(NOT target MATCHES "^(zeroz32|pldriver|tls_runtime_dll)$")
-      target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-mregparm=3>)
-    endif()
   endif()
 endfunction()
 
