@@ -50,6 +50,14 @@ def read_pe(path):
     return data, pe
 
 
+def read_pe_argument(tool):
+    """The bytes and PE offset of the one file named on the command line."""
+    if len(sys.argv) != 2:
+        print(f"usage: {tool} FILE", file=sys.stderr)
+        sys.exit(2)
+    return (sys.argv[1],) + read_pe(sys.argv[1])
+
+
 def write_characteristics(path, data, pe, characteristics):
     """Writes the file header's characteristics and the checksum anew, after
     checking that the old checksum is the file's sum."""
@@ -64,11 +72,7 @@ def write_characteristics(path, data, pe, characteristics):
 
 
 def main():
-    if len(sys.argv) != 2:
-        print("usage: pe_relocs_stripped.py FILE", file=sys.stderr)
-        sys.exit(2)
-    path = sys.argv[1]
-    data, pe = read_pe(path)
+    path, data, pe = read_pe_argument("pe_relocs_stripped.py")
     sections, = struct.unpack_from("<H", data, pe + 6)
     optional_size, characteristics = struct.unpack_from("<HH", data, pe + 20)
     optional = pe + 24

@@ -14,17 +14,13 @@ a message otherwise.
 import struct
 import sys
 
-from pe_relocs_stripped import read_pe, write_characteristics
+from pe_relocs_stripped import read_pe_argument, write_characteristics
 
 RUN_FROM_SWAP = 0x0400 | 0x0800
 
 
 def main():
-    if len(sys.argv) != 2:
-        print("usage: pe_run_from_swap.py FILE", file=sys.stderr)
-        sys.exit(2)
-    path = sys.argv[1]
-    data, pe = read_pe(path)
+    path, data, pe = read_pe_argument("pe_run_from_swap.py")
     characteristics, = struct.unpack_from("<H", data, pe + 22)
     write_characteristics(path, data, pe, characteristics | RUN_FROM_SWAP)
 

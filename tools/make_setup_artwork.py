@@ -43,6 +43,7 @@ CLEAR = -1  # transparent (icons only)
 FONT = {
     "A": ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
     "E": ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
+    "I": ["11111", "00100", "00100", "00100", "00100", "00100", "11111"],
     "L": ["10000", "10000", "10000", "10000", "10000", "10000", "11111"],
     "N": ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
     "O": ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
@@ -278,9 +279,15 @@ def draw_diskette_icon():
     return c
 
 
-def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "setup", "res")
+def output_folder(program):
+    """The folder named on the command line, else the program's res folder."""
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", program, "res")
     os.makedirs(out, exist_ok=True)
+    return out
+
+
+def main():
+    out = output_folder("setup")
     write_bmp(os.path.join(out, "logo.bmp"), draw_logo())
     write_bmp(os.path.join(out, "picture.bmp"), draw_picture())
     write_ico(os.path.join(out, "setup.ico"), draw_printer_icon())

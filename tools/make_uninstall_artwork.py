@@ -10,30 +10,14 @@ every run, so the generated files are kept in the repository.
 """
 import os
 import struct
-import sys
 
 from rle4_bitmap import write_rle4_bmp
 
-# The 16 colours of the standard Windows palette.
-PALETTE = [
-    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
-    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
-    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
-    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
-]
-BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = range(8)
-GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
-
-# 5 x 7 capitals for the banner.
-FONT = {
-    "O": ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
-    "R": ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
-    "V": ["10001", "10001", "10001", "10001", "10001", "01010", "00100"],
-    "A": ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
-    "N": ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
-    "I": ["11111", "00100", "00100", "00100", "00100", "00100", "11111"],
-    "E": ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
-}
+# The standard palette, the font and the bitmap headers are the installer's
+# artwork's.
+from make_setup_artwork import FONT, info_header, output_folder, palette_bytes
+from make_setup_artwork import BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER  # noqa: F401
+from make_setup_artwork import GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE  # noqa: F401
 
 
 class Canvas:
@@ -94,14 +78,6 @@ def packed_rows(canvas):
         row.extend(b"\0" * (stride - len(row)))
         data += row
     return bytes(data)
-
-
-def palette_bytes():
-    return b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
-
-
-def info_header(width, height, image_size):
-    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, image_size, 2835, 2835, 16, 16)
 
 
 def write_bmp(path, canvas):
@@ -207,8 +183,7 @@ def icon():
 
 
 def main():
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "uninstall", "res")
-    os.makedirs(out_dir, exist_ok=True)
+    out_dir = output_folder("uninstall")
     write_bmp(os.path.join(out_dir, "picture.bmp"), picture())
     write_bmp(os.path.join(out_dir, "banner.bmp"), banner())
     write_ico(os.path.join(out_dir, "setup.ico"), icon(), FUCHSIA)

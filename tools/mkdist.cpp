@@ -69,6 +69,17 @@ bool SplitNamed(const char* arg, bool nameFirst, DistNamedFile* out) {
     return CopyTextN(out->path, sizeof out->path, arg, left) && CopyText(out->name, eq + 1);
 }
 
+// One more --file or --beside into `list`; false, with a message, when the
+// list is full or the argument is not NAME=PATH.
+bool AddNamed(const char* option, const char* arg, bool nameFirst, DistNamedFile* list, int* count) {
+    if (*count >= kDistMaxNamedFiles || !SplitNamed(arg, nameFirst, &list[*count])) {
+        std::fprintf(stderr, "mkdist: bad %s %s\n", option, arg);
+        return false;
+    }
+    ++*count;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,19 +117,9 @@ int main(int argc, char** argv) {
             }
             g_config.inputDirs[g_config.inputDirCount++] = argv[++i];
         } else if (std::strcmp(a, "--file") == 0 && hasValue) {
-            if (g_config.fileCount >= kDistMaxNamedFiles ||
-                !SplitNamed(argv[++i], true, &g_config.files[g_config.fileCount])) {
-                std::fprintf(stderr, "mkdist: bad --file %s\n", argv[i]);
-                return 1;
-            }
-            ++g_config.fileCount;
+            if (!AddNamed(a, argv[++i], true, g_config.files, &g_config.fileCount)) return 1;
         } else if (std::strcmp(a, "--beside") == 0 && hasValue) {
-            if (g_config.besideCount >= kDistMaxNamedFiles ||
-                !SplitNamed(argv[++i], false, &g_config.beside[g_config.besideCount])) {
-                std::fprintf(stderr, "mkdist: bad --beside %s\n", argv[i]);
-                return 1;
-            }
-            ++g_config.besideCount;
+            if (!AddNamed(a, argv[++i], false, g_config.beside, &g_config.besideCount)) return 1;
         } else if (std::strcmp(a, "--optional") == 0 && hasValue) {
             if (g_config.optionalCount >= kDistMaxNamedFiles ||
                 !CopyText(g_config.optional[g_config.optionalCount], argv[++i])) {

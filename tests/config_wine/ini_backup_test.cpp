@@ -27,6 +27,16 @@ void RemoveBackups(int upTo) {
     }
 }
 
+// BackupIniFiles with the Windows folder's `base`.INI moved aside for the
+// call; -1 when it could not be moved.
+int BackupWithout(const char* base) {
+    const std::string ini = WindowsDir() + "\\" + base + ".INI", aside = WindowsDir() + "\\" + base + ".KEEP";
+    if (!MoveFileA(ini.c_str(), aside.c_str())) return -1;
+    BOOL result = BackupIniFiles();
+    MoveFileA(aside.c_str(), ini.c_str());
+    return result;
+}
+
 class IniBackup : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,11 +92,8 @@ TEST_F(IniBackup, FullSystemSeriesWrapsToOneAndOverwritesThePair) {
 }
 
 TEST_F(IniBackup, MissingSystemIniFailsAndWinIniIsNotCopied) {
-    const std::string ini = InWindows("SYSTEM.INI");
-    const std::string aside = InWindows("SYSTEM.KEEP");
-    ASSERT_TRUE(MoveFileA(ini.c_str(), aside.c_str()));
-    BOOL result = BackupIniFiles();
-    MoveFileA(aside.c_str(), ini.c_str());
+    const int result = BackupWithout("SYSTEM");
+    ASSERT_NE(result, -1) << "SYSTEM.INI could not be moved aside";
     EXPECT_EQ(result, FALSE);
     EXPECT_FALSE(FileExists(Backup("SYSTEM", 1)));
     EXPECT_FALSE(FileExists(Backup("WIN", 1)));
@@ -95,11 +102,8 @@ TEST_F(IniBackup, MissingSystemIniFailsAndWinIniIsNotCopied) {
 TEST_F(IniBackup, FailedWinBackupFailsAndKeepsTheSystemBackup) {
     ASSERT_TRUE(WriteBytes(Backup("SYSTEM", 1), "old system 1"));
     ASSERT_TRUE(WriteBytes(Backup("WIN", 1), "old win 1"));
-    const std::string ini = InWindows("WIN.INI");
-    const std::string aside = InWindows("WIN.KEEP");
-    ASSERT_TRUE(MoveFileA(ini.c_str(), aside.c_str()));
-    BOOL result = BackupIniFiles();
-    MoveFileA(aside.c_str(), ini.c_str());
+    const int result = BackupWithout("WIN");
+    ASSERT_NE(result, -1) << "WIN.INI could not be moved aside";
     EXPECT_EQ(result, FALSE);
     EXPECT_EQ(g_setup.iniBackupNumber, 2u);
     EXPECT_EQ(ReadBytes(Backup("SYSTEM", 2)), systemIni) << "the SYSTEM backup already written stays";

@@ -23,19 +23,12 @@
 
 namespace {
 
-using robot::Robot;
-using robot::SeenDialog;
-using robot::WindowQuery;
+using namespace e2e;
 
 const char kWarningCaption[] = "ORVAN Vireo Setup Warning";
 const char kDiskTwoPrompt[] = "Please insert Vireo diskette #2 - Printer Driver and Fonts";
 
 // Controls that tell the installer's dialogs apart.
-using e2e::kDestEdit;
-using e2e::kDiskEdit;
-using e2e::kExitSetup;
-using e2e::kPortConnect;
-using e2e::kPreviousDelete;
 constexpr int kDiskPrompt = 106;
 constexpr int kStatusLine1 = 107;
 

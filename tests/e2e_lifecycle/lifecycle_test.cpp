@@ -22,18 +22,7 @@
 
 namespace {
 
-using robot::Robot;
-using robot::SeenDialog;
-using robot::WindowQuery;
-
-using e2e::Exists;
-using e2e::InstallAnswers;
-using e2e::InstallRun;
-using e2e::Profile;
-using e2e::RunInstaller;
-using e2e::WindowsDir;
-using e2e::kPreviousDelete;
-using e2e::kPreviousExit;
+using namespace e2e;
 
 std::string Installed(const char* name) { return std::string(kInstallDir) + "\\" + name; }
 

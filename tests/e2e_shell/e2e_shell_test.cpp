@@ -139,6 +139,18 @@ protected:
         ASSERT_TRUE(robot_.WaitGone(ports, kBound));
     }
 
+    // Starts the installer and leaves its welcome screen.
+    void StartPastWelcome(const char* program = "tlsetup.exe", const std::string& options = "") {
+        StartInstaller(program, options);
+        PressFirstKey();
+    }
+
+    // ... and connects LPT1.
+    void StartAndConnectFirstPort(const char* program = "tlsetup.exe") {
+        StartPastWelcome(program);
+        ConnectFirstPort();
+    }
+
     // Answers every later step the plain way (default destination, OK to the
     // notices) until the restart prompt shows; fails on any error or warning
     // on the way.
@@ -266,8 +278,7 @@ TEST_F(Installer, AltKeyDoesNotStartTheSequence) {
 TEST_F(Installer, MachineWithoutParallelPortGetsMessage1015AndEnds) {
     ASSERT_EQ(SeedPorts(0), 0);
     Prepare();
-    StartInstaller();
-    PressFirstKey();
+    StartPastWelcome();
     ExpectNotice(kWarningCaption, "Your system does not have a parallel port. \nVireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
     std::vector<SeenDialog> seen = robot_.Transcript();
@@ -371,9 +382,7 @@ TEST_F(Installer, PortListLongerThan120BytesIsReadWithoutAMessage) {
 
 TEST_F(Installer, MissingProgressBarLibraryGivesMessage1000) {
     Prepare(false, true);
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     ExpectNotice(kErrorCaption,
                  "The file PERCENT.DLL cannot be loaded onto your system.\nVireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
@@ -381,9 +390,7 @@ TEST_F(Installer, MissingProgressBarLibraryGivesMessage1000) {
 
 TEST_F(Installer, MissingScriptGivesMessage1002NamingItsPath) {
     Prepare(true, false);
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     ExpectNotice(kErrorCaption, "The " + dir_ + "TLSETUP.INF file cannot be loaded onto your system.\n"
                                 "Vireo cannot be installed on your system.");
     ExpectEndsWithCodeZero();
@@ -391,9 +398,7 @@ TEST_F(Installer, MissingScriptGivesMessage1002NamingItsPath) {
 
 TEST_F(Installer, ExitSetupEndsWithExitCodeZero) {
     Prepare();
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(robot_.ControlText(prompt, 114), "You must restart Windows in order to activate Vireo.");
@@ -441,8 +446,7 @@ TEST_F(Installer, NeverClosingCompanionBringsTheQuestionAndRetryGoesOnOnceItIsCl
     Robot* panel = StartCompanion("PanelClass", "--never");
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
-    StartInstaller("tlsetup_quick.exe");
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe");
     // Bounded watch: for a few seconds the sequence stays in its wait.
     ::testing::AssertionResult ports = robot_.WaitWindow(WindowQuery::Dialog(kMainTitle, kPortDialogIds), 4000);
     EXPECT_FALSE(ports) << "the sequence went on while the companion was still open";
@@ -471,8 +475,7 @@ TEST_F(Installer, HungCompanionBringsTheQuestionAndCancelLeavesSetup) {
     Robot* hung = StartCompanion("SpoolerClass", "--hang");
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
-    StartInstaller("tlsetup_quick.exe");
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe");
     SeenDialog seen;
     HWND box = nullptr;
     ::testing::AssertionResult asked = robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box);
@@ -495,8 +498,7 @@ TEST_F(Installer, CancelAtTheCompanionQuestionGivesItsExitCodeWhenAnOptionIsGive
     Prepare();
     ASSERT_TRUE(robot::CopyInto(robot::TestVariant("tlsetup_quick.exe"), dir_));
     const std::string log = dir_ + "SETUP.LOG";
-    StartInstaller("tlsetup_quick.exe", "/LOG=" + log);
-    PressFirstKey();
+    StartPastWelcome("tlsetup_quick.exe", "/LOG=" + log);
     SeenDialog seen;
     HWND box = nullptr;
     ASSERT_TRUE(robot_.WaitMessageBox(kWarningCaption, kBound, &seen, &box)) << robot_.TranscriptText();
@@ -526,9 +528,7 @@ TEST_F(Installer, RestartWindowsAsksTheSystemToEndTheSession) {
     std::string witnessLog = dir_ + "WITNESS.LOG";
     Robot* witness = StartCompanion("WitnessClass", "--never --log " + witnessLog);
     Prepare();
-    StartInstaller();
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort();
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(GetFileAttributesA(witnessLog.c_str()), INVALID_FILE_ATTRIBUTES) << "the session ended too early";
@@ -555,9 +555,7 @@ TEST_F(Installer, ARestartThatAnotherProgramRefusesBringsThePromptBack) {
     const std::string variant = offer.substr(0, offer.find_last_of('\\') + 1) + "tlsetup_vetoed.exe";
     Prepare();
     ASSERT_TRUE(robot::CopyInto(variant, dir_)) << "copying " << variant << " to " << dir_;
-    StartInstaller("tlsetup_vetoed.exe");
-    PressFirstKey();
-    ConnectFirstPort();
+    StartAndConnectFirstPort("tlsetup_vetoed.exe");
     HWND prompt = DriveToRestartPrompt();
     ASSERT_NE(prompt, nullptr);
     const std::size_t before = robot_.Transcript().size();

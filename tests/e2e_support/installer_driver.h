@@ -11,21 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "installer_controls.h"
 #include "installer_texts.h"
 #include "robot.h"
 #include "../machine/test_files.h"
 
 namespace e2e {
 
-// Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kPortLpt1 = 124;
-constexpr int kDiskEdit = 109;
-constexpr int kDestEdit = 105;
-constexpr int kPreviousText = 127;
-constexpr int kPreviousDelete = 147;
-constexpr int kPreviousExit = 148;
+using namespace tls_controls;
+using robot::Robot;
+using robot::SeenDialog;
+using robot::WindowQuery;
 
 // Message boxes shown by programs other than the installer and the test.
 struct ForeignBoxes {

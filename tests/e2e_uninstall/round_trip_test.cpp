@@ -22,9 +22,7 @@
 
 namespace {
 
-using robot::Robot;
-using robot::SeenDialog;
-using robot::WindowQuery;
+using namespace e2e;
 
 const char kWarningCaption[] = "ORVAN Vireo Avertissement";
 const char kErrorCaption[] = "ORVAN Vireo Erreur";
@@ -42,12 +40,6 @@ constexpr int kPhaseLine = 103;
 const char kRemovingFiles[] = "Suppression des fichiers...";
 const char kRemovingDirs[] = "Suppression des r\xe9pertoires de destination...";
 
-using e2e::Exists;
-using e2e::Profile;
-using e2e::ReadFileBytes;
-using e2e::SystemDir;
-using e2e::WindowsDir;
-
 std::string Install(const char* name) { return std::string(kInstallDir) + "\\" + name; }
 
 bool KeyExists(const char* path) {
@@ -57,28 +49,31 @@ bool KeyExists(const char* path) {
     return true;
 }
 
-// The Start Menu folder of the group. A slash cannot stand in a folder name;
-// the shell writes it as an underscore (or, elsewhere, as two folders).
-bool GroupFolderExists() {
+// The places of the Start Menu folder of the group, in the user's and the
+// common Programs folder. A slash cannot stand in a folder name; the shell
+// writes it as an underscore (or, elsewhere, as two folders).
+std::vector<std::string> GroupFolders() {
+    std::vector<std::string> folders;
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
         char programs[MAX_PATH] = "";
         if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, programs))) continue;
         for (const char* folder : {"\\ORVAN Pelora 200_250 Tools", "\\ORVAN Pelora 200\\250 Tools"}) {
-            if (Exists(std::string(programs) + folder)) return true;
+            folders.push_back(std::string(programs) + folder);
         }
+    }
+    return folders;
+}
+
+bool GroupFolderExists() {
+    for (const std::string& folder : GroupFolders()) {
+        if (Exists(folder)) return true;
     }
     return false;
 }
 
 // Deletes the Start Menu folder of the group, as a user may have done.
 void DeleteGroupFolders() {
-    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-        char programs[MAX_PATH] = "";
-        if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, programs))) continue;
-        for (const char* folder : {"\\ORVAN Pelora 200_250 Tools", "\\ORVAN Pelora 200\\250 Tools"}) {
-            robot::RemoveTree(std::string(programs) + folder + "\\");
-        }
-    }
+    for (const std::string& folder : GroupFolders()) robot::RemoveTree(folder + "\\");
     ASSERT_FALSE(GroupFolderExists());
 }
 

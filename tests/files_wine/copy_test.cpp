@@ -27,17 +27,21 @@ const char kTwoDiskScript[] =
 
 class CopyTest : public FilesTest {
 protected:
-    // One file to copy, whose destination `target` in dest holds "old
-    // content" and cannot be written: read-only, and held open without
-    // sharing, since Wine running as root writes to read-only files.
-    HANDLE LockedDestination(const std::string& target) {
+    // One file to copy, whose destination `locked` in dest (the current
+    // directory) holds "old content" and cannot be written: read-only, and
+    // held open without sharing, since Wine running as root writes to
+    // read-only files.
+    std::string locked;
+    HANDLE LockedDestination() {
+        locked = dest + "\\LOCKED.DAT";
         LoadScript("[Disks]\r\n1=Disk 1\r\n[Dirs]\r\n1=WINDOWS\r\n2=SYSTEM\r\n3=.\r\n[Files]\r\n"
                    "locked.dat,3,LOCKED.DAT,3,1,N\r\n[End]\r\n");
         PutSource(disk1, "LOCKED.DAT", "new content", false);
         MakeDirectory(dest);
-        WriteFileBytes(target, "old content");
-        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
-        return CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        WriteFileBytes(locked, "old content");
+        SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+        SetCurrentDirectoryA(dest.c_str());
+        return CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     void PutTwoDiskSet() {
         PutSource(disk1, "Bin\\VIREO.EX_", TestContent("vireo.exe", 20000), true, 'E');
@@ -267,14 +271,12 @@ void UnlockDestination(const std::string& path, HANDLE& lock) {
 }
 
 TEST_F(CopyTest, AReadOnlyDestinationGives1012AndRetrySucceedsOnceWritable) {
-    std::string target = dest + "\\LOCKED.DAT";
-    HANDLE lock = LockedDestination(target);
+    HANDLE lock = LockedDestination();
     ASSERT_NE(lock, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-    SetCurrentDirectoryA(dest.c_str());
     int retries = 0;
     g_messageAnswer = [&](const MessageCall& call) {
         if (call.id != IDS_CANNOT_CREATE_FILE) return IDYES;
-        if (++retries == 2) UnlockDestination(target, lock);
+        if (++retries == 2) UnlockDestination(locked, lock);
         return IDRETRY;
     };
     EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
@@ -283,15 +285,13 @@ TEST_F(CopyTest, AReadOnlyDestinationGives1012AndRetrySucceedsOnceWritable) {
     EXPECT_EQ(g_messages[0].owner, statusDlg);
     EXPECT_EQ(g_messages[0].caption, "ORVAN Vireo Setup Error");
     EXPECT_EQ(g_messages[0].style, 0x1045u);
-    EXPECT_EQ(ReadFileBytes(target), "new content");
-    UnlockDestination(target, lock);
+    EXPECT_EQ(ReadFileBytes(locked), "new content");
+    UnlockDestination(locked, lock);
 }
 
 TEST_F(CopyTest, CancellingThe1012ThenNoRetriesAndYesStops) {
-    std::string target = dest + "\\LOCKED.DAT";
-    HANDLE lock = LockedDestination(target);
+    HANDLE lock = LockedDestination();
     ASSERT_NE(lock, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-    SetCurrentDirectoryA(dest.c_str());
     int questions = 0;
     g_messageAnswer = [&](const MessageCall& call) {
         if (call.id == IDS_CANNOT_CREATE_FILE) return IDCANCEL;
@@ -300,12 +300,12 @@ TEST_F(CopyTest, CancellingThe1012ThenNoRetriesAndYesStops) {
     EXPECT_FALSE(CopyPackageFiles(statusDlg));
     std::vector<UINT> expected = {IDS_CANNOT_CREATE_FILE, IDS_CANCEL_QUESTION, IDS_CANNOT_CREATE_FILE,
                                   IDS_CANCEL_QUESTION};
-    UnlockDestination(target, lock);
+    UnlockDestination(locked, lock);
     ASSERT_EQ(MessageIds(), expected) << "messages: " << Describe(MessageIds());
     EXPECT_EQ(g_messages[1].owner, statusDlg);
     EXPECT_EQ(g_messages[1].caption, "ORVAN Vireo Setup Warning");
     EXPECT_EQ(g_messages[1].style, 0x1024u);
-    EXPECT_EQ(ReadFileBytes(target), "old content");
+    EXPECT_EQ(ReadFileBytes(locked), "old content");
 }
 
 TEST_F(CopyTest, CancellingTheDiskPromptThenNoRetriesTheSameFile) {

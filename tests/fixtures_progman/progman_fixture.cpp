@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "../fixtures/fixture_window.h"
+
 namespace {
 
 struct Options {
@@ -139,11 +141,8 @@ LRESULT CALLBACK FixtureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             Log("TERMINATE");
             PostMessageA(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(hwnd), 0);
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
         default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+            return FixtureDefault(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -176,10 +175,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
             CloseHandle(ready);
         }
     }
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

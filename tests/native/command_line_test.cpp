@@ -13,21 +13,16 @@ struct Parsed {
     std::string bad;
 };
 
-Parsed Installer(const char* line) {
+Parsed Parse(decltype(&ParseInstallerCommandLine) parser, const char* line) {
     Parsed p{};
     char bad[64] = "x";
-    p.result = ParseInstallerCommandLine(line, &p.options, bad, sizeof bad);
+    p.result = parser(line, &p.options, bad, sizeof bad);
     p.bad = bad;
     return p;
 }
 
-Parsed Uninstaller(const char* line) {
-    Parsed p{};
-    char bad[64] = "x";
-    p.result = ParseUninstallerCommandLine(line, &p.options, bad, sizeof bad);
-    p.bad = bad;
-    return p;
-}
+Parsed Installer(const char* line) { return Parse(ParseInstallerCommandLine, line); }
+Parsed Uninstaller(const char* line) { return Parse(ParseUninstallerCommandLine, line); }
 
 TEST(InstallerCommandLine, NothingGivenIsNoOption) {
     for (const char* line : {"", "   ", "\t", static_cast<const char*>(nullptr)}) {

@@ -92,6 +92,11 @@ protected:
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
+    // The set built from `script` as TLSETUP.INF.
+    int BuildWithScript(const std::string& script) {
+        WriteFile(in_ / "TLSETUP.INF", script);
+        return BuildDistribution(config_);
+    }
     fs::path root_, in_, out_;
     std::string script_, outDir_, inDir_;
     DistConfig config_{};
@@ -193,26 +198,22 @@ TEST_F(DistBuilder, MissingVariantFails) {
 TEST_F(DistBuilder, UnknownDiskOrDirectoryIsAScriptError) {
     std::string script = kScript;
     script.replace(script.find("VIREO.EXE,1,VIREO.EX_,1,1,Y"), 27, "VIREO.EXE,1,VIREO.EX_,1,7,Y");
-    WriteFile(in_ / "TLSETUP.INF", script);
-    EXPECT_EQ(BuildDistribution(config_), kDistBadScript) << "disk 7";
+    EXPECT_EQ(BuildWithScript(script), kDistBadScript) << "disk 7";
     script = kScript;
     script.replace(script.find("VIREO.EXE,1,VIREO.EX_,1,1,Y"), 27, "VIREO.EXE,1,VIREO.EX_,9,1,Y");
-    WriteFile(in_ / "TLSETUP.INF", script);
-    EXPECT_EQ(BuildDistribution(config_), kDistBadScript) << "source directory 9";
+    EXPECT_EQ(BuildWithScript(script), kDistBadScript) << "source directory 9";
 }
 
 TEST_F(DistBuilder, ItemWithoutFileRecordIsAScriptError) {
     std::string script = kScript;
     script.replace(script.find("VIREO.EXE,3"), 11, "PANEL.EXE,4");
-    WriteFile(in_ / "TLSETUP.INF", script);
-    EXPECT_EQ(BuildDistribution(config_), kDistBadScript);
+    EXPECT_EQ(BuildWithScript(script), kDistBadScript);
 }
 
 TEST_F(DistBuilder, LongLineIsAScriptError) {
     std::string script = kScript;
     script.insert(script.find("[End]"), "; " + std::string(98, 'x') + "\r\n");
-    WriteFile(in_ / "TLSETUP.INF", script);
-    EXPECT_EQ(BuildDistribution(config_), kDistBadScript) << "a line the installer would skip";
+    EXPECT_EQ(BuildWithScript(script), kDistBadScript) << "a line the installer would skip";
 }
 
 TEST_F(DistBuilder, FirstDirectoryTheUninstallerCouldNotEmptyIsAScriptError) {
@@ -228,8 +229,7 @@ TEST_F(DistBuilder, FirstDirectoryTheUninstallerCouldNotEmptyIsAScriptError) {
 TEST_F(DistBuilder, TwoFilesOnOneDiskPathConflict) {
     std::string script = kScript;
     script.insert(script.find("[PM Info]"), "OTHER.DLL,1,ZEROZ32.DLL,1,1,Y\r\n");
-    WriteFile(in_ / "TLSETUP.INF", script);
-    EXPECT_EQ(BuildDistribution(config_), kDistConflict) << "ZEROZ32.DLL both plain and compressed";
+    EXPECT_EQ(BuildWithScript(script), kDistConflict) << "ZEROZ32.DLL both plain and compressed";
 }
 
 TEST(DistPaths, RelativeDirectories) {

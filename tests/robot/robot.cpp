@@ -896,26 +896,20 @@ struct Posted {
 
 }  // namespace
 
-::testing::AssertionResult Robot::Key(HWND window, UINT vk) {
-    if (!IsWindow(window)) return ::testing::AssertionFailure() << "no window for key " << vk;
-    Observe();
-    const Posted press[] = {
-        {WM_KEYDOWN, vk, KeyLParam(vk, false, false)},
-        {WM_KEYUP, vk, KeyLParam(vk, true, false)},
-    };
-    return PostInput(KeyTarget(window), "key " + std::to_string(vk), press, 2, 1);
-}
+::testing::AssertionResult Robot::Key(HWND window, UINT vk) { return PressKey(window, vk, false); }
 
-::testing::AssertionResult Robot::AltKey(HWND window, UINT vk) {
-    if (!IsWindow(window)) return ::testing::AssertionFailure() << "no window for Alt+" << vk;
+::testing::AssertionResult Robot::AltKey(HWND window, UINT vk) { return PressKey(window, vk, true); }
+
+// A key, alone or with Alt held (the system keys of the menu bar).
+::testing::AssertionResult Robot::PressKey(HWND window, UINT vk, bool alt) {
+    const std::string name = (alt ? "Alt+" : "key ") + std::to_string(vk);
+    if (!IsWindow(window)) return ::testing::AssertionFailure() << "no window for " << name;
     Observe();
-    const Posted press[] = {
-        {WM_SYSKEYDOWN, VK_MENU, KeyLParam(VK_MENU, false, true)},
-        {WM_SYSKEYDOWN, vk, KeyLParam(vk, false, true)},
-        {WM_SYSKEYUP, vk, KeyLParam(vk, true, true)},
-        {WM_KEYUP, VK_MENU, KeyLParam(VK_MENU, true, false)},
-    };
-    return PostInput(KeyTarget(window), "Alt+" + std::to_string(vk), press, 4, 2);
+    const Posted plain[] = {{WM_KEYDOWN, vk, KeyLParam(vk, false, false)}, {WM_KEYUP, vk, KeyLParam(vk, true, false)}};
+    const Posted withAlt[] = {
+        {WM_SYSKEYDOWN, VK_MENU, KeyLParam(VK_MENU, false, true)}, {WM_SYSKEYDOWN, vk, KeyLParam(vk, false, true)},
+        {WM_SYSKEYUP, vk, KeyLParam(vk, true, true)}, {WM_KEYUP, VK_MENU, KeyLParam(VK_MENU, true, false)}};
+    return alt ? PostInput(KeyTarget(window), name, withAlt, 4, 2) : PostInput(KeyTarget(window), name, plain, 2, 1);
 }
 
 ::testing::AssertionResult Robot::ClickClient(HWND window, int x, int y, int button) {

@@ -36,13 +36,13 @@ struct ControlInfo {
 struct WindowInfo {
     HWND hwnd = nullptr;
     DWORD pid = 0;
-    std::string className;
-    std::string caption;
     LONG style = 0;
     LONG exStyle = 0;
+    RECT rect = {};
     bool visible = false;
     bool enabled = false;
-    RECT rect = {};
+    std::string className;
+    std::string caption;
     std::vector<ControlInfo> controls;
 
     const ControlInfo* Control(int id) const;
@@ -192,6 +192,7 @@ public:
 
 private:
     static DWORD WINAPI WatchThread(LPVOID self);
+    ::testing::AssertionResult PressKey(HWND window, UINT vk, bool alt);
     bool Matches(const WindowInfo& info, const WindowQuery& query) const;
     std::string ProgramState();
 

@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "installer_controls.h"
+
 namespace {
 
 constexpr DWORD kRunBound = 900000;  // ms an installation or removal may take
@@ -26,14 +28,7 @@ constexpr int kBareRuns = 4;
 constexpr char kInstallDir[] = "C:\\VIREO";
 constexpr char kScratchDir[] = "C:\\BENCHLZ";
 
-// Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kDiskEdit = 109;
-constexpr int kDestEdit = 105;
-constexpr int kPreviousExit = 148;
-constexpr int kSetupStatusLine = 107;
-constexpr int kRemoveStatusLine = 103;
+using namespace tls_controls;
 
 // The fixed waits of the design that an installation and a removal go
 // through, as the code has them: each is one WaitTicks(1000) run once.
@@ -112,27 +107,16 @@ bool BareCopy(const PackageFile& pf) {
     std::snprintf(dest, sizeof dest, "%s\\%s", kScratchDir, pf.name);
     OFSTRUCT sourceInfo = {};
     OFSTRUCT destInfo = {};
-    INT from;
-    INT to;
-    if (pf.compressed) {
-        from = LZOpenFileA(source, &sourceInfo, OF_READ);
-        if (from < 0) return false;
-        to = LZOpenFileA(dest, &destInfo, OF_CREATE | OF_WRITE);
-        if (to < 0) {
-            LZClose(from);
-            return false;
-        }
-    } else {
-        HFILE plain = OpenFile(source, &sourceInfo, OF_READ);
-        if (plain == HFILE_ERROR) return false;
-        HFILE created = OpenFile(dest, &destInfo, OF_CREATE | OF_WRITE);
-        if (created == HFILE_ERROR) {
-            _lclose(plain);
-            return false;
-        }
-        from = LZInit(plain);
-        to = created;
+    const bool lz = pf.compressed;
+    INT from = lz ? LZOpenFileA(source, &sourceInfo, OF_READ) : OpenFile(source, &sourceInfo, OF_READ);
+    if (from < 0) return false;  // HFILE_ERROR too
+    INT to = lz ? LZOpenFileA(dest, &destInfo, OF_CREATE | OF_WRITE) : OpenFile(dest, &destInfo, OF_CREATE | OF_WRITE);
+    if (to < 0) {
+        if (lz) LZClose(from);
+        else _lclose(from);
+        return false;
     }
+    if (!lz) from = LZInit(from);
     LONG copied = LZCopy(from, to);
     LZClose(from);
     LZClose(to);

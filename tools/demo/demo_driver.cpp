@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "installer_controls.h"
 #include "robot.h"
 
 namespace {
@@ -54,13 +55,7 @@ const char kUninstaller[] = "C:\\VIREO\\TLDELET.EXE";
 const char kDeviceKey[] = "Enum\\LPTENUM\\ROVOZIZUDAR_200_OREV766";
 const char kUninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// Controls that tell the installer's dialogs apart.
-constexpr int kExitSetup = 111;
-constexpr int kPortConnect = 123;
-constexpr int kDiskEdit = 109;
-constexpr int kDestEdit = 105;
-constexpr int kStatusBar = 104;
-constexpr int kPreviousDelete = 147;
+using namespace tls_controls;
 
 struct Options {
     std::string out;  // with a trailing backslash
@@ -414,6 +409,17 @@ bool SwapDiskette(const Options& o) {
     return true;
 }
 
+// One turn of a headless run's watch: closes the group's folder window and,
+// when `program` has run longer than `bound` ms, ends it. Returns the failure
+// then, else an empty text.
+std::string Overdue(Robot* r, DWORD start, DWORD bound, const char* program, Shots* shots) {
+    CloseGroupWindows(r->Pid(), shots);
+    if (GetTickCount() - start <= bound) return "";
+    std::string screen = robot::DescribeScreen();
+    r->Kill();
+    return std::string(program) + " was still running after " + std::to_string(bound / 1000) + " s:\n" + screen;
+}
+
 // The installer, answered like a user who takes the defaults. Returns an
 // empty text on success, else what went wrong.
 std::string RunInstallerHeadless(const Options& o, Shots* shots) {
@@ -431,14 +437,9 @@ std::string RunInstallerHeadless(const Options& o, Shots* shots) {
 
     std::set<HWND> answered;
     bool progressShown = false;
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
-        CloseGroupWindows(r.Pid(), shots);
-        if (GetTickCount() - start > kInstallBound) {
-            std::string screen = robot::DescribeScreen();
-            r.Kill();
-            return "the installer was still running after " + std::to_string(kInstallBound / 1000) + " s:\n" + screen;
-        }
+    for (const DWORD start = GetTickCount(); WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0;) {
+        std::string late = Overdue(&r, start, kInstallBound, "the installer", shots);
+        if (!late.empty()) return late;
         for (const WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
             if (w.className != "#32770" || answered.count(w.hwnd)) continue;
             SeenDialog seen = robot::ReadDialog(w);
@@ -518,14 +519,9 @@ std::string RunUninstallerHeadless(Shots* shots) {
     std::set<HWND> answered;
     bool progressShown = false;
     int boxes = 0;
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0) {
-        CloseGroupWindows(r.Pid(), shots);
-        if (GetTickCount() - start > kRemovalBound) {
-            std::string screen = robot::DescribeScreen();
-            r.Kill();
-            return "the uninstaller was still running after " + std::to_string(kRemovalBound / 1000) + " s:\n" + screen;
-        }
+    for (const DWORD start = GetTickCount(); WaitForSingleObject(r.Process(), 100) != WAIT_OBJECT_0;) {
+        std::string late = Overdue(&r, start, kRemovalBound, "the uninstaller", shots);
+        if (!late.empty()) return late;
         for (const WindowInfo& w : robot::TopLevelWindows(r.Pid())) {
             // The uninstaller's own window shows behind its boxes.
             std::string screenNo = "screen " + std::to_string(shots->count + 1) + ": ";
