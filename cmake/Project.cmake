@@ -74,7 +74,7 @@ function(tls_program_options target)
     # programs needs more (no SSE on a 386): the compiler's 16-byte default
     # costs an adjustment of the stack around many calls.
     target_compile_options(${target} PRIVATE
-      $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables -mpreferred-stack-boundary=2 -Oz>)
+      $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables -mpreferred-stack-boundary=2 -malign-data=abi -Oz>)
   endif()
 endfunction()
 

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 // Name of the package's Program Manager group, the same in both programs.
-constexpr const char kProgmanGroupName[] = "ORVAN Pelora 200/250 Tools";
+inline constexpr const char kProgmanGroupName[] = "ORVAN Pelora 200/250 Tools";
 
 // DDE application (service) and topic name of Program Manager.
-constexpr const char kProgmanService[] = "PROGMAN";
+inline constexpr const char kProgmanService[] = "PROGMAN";
 
 // Longest wait for the acknowledgement of one command, and for the server's
 // terminate when the conversation ends.

@@ -56,8 +56,8 @@ void SetSuccessCode(int code);
 int RunExitCode();
 
 // Product words used in captions and messages.
-constexpr const char kMakerWord[] = "ORVAN";
-constexpr const char kProductWord[] = "Vireo";
+inline constexpr const char kMakerWord[] = "ORVAN";
+inline constexpr const char kProductWord[] = "Vireo";
 
 // Message-box styles of the installation sequence.
 constexpr UINT kStyleNotice = 0x1040;       // MB_ICONINFORMATION | MB_SYSTEMMODAL

@@ -47,4 +47,4 @@ typedef BOOL(WINAPI* EnumPortsFn)(LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD)
 uint32_t CountParallelPortsWith(EnumPortsFn enumPorts);
 
 // Product word of the messages' %s.
-constexpr const char kVireo[] = "Vireo";
+inline constexpr const char kVireo[] = "Vireo";

@@ -46,8 +46,8 @@ struct DesetupState {
 extern DesetupState g_desetup;
 
 // Product words used in captions and messages.
-constexpr const char kMakerWord[] = "ORVAN";
-constexpr const char kProductWord[] = "Vireo";
+inline constexpr const char kMakerWord[] = "ORVAN";
+inline constexpr const char kProductWord[] = "Vireo";
 
 // Message-box styles of the uninstaller.
 constexpr UINT kStyleNotice = 0x1040;    // MB_ICONINFORMATION | MB_SYSTEMMODAL
@@ -55,7 +55,7 @@ constexpr UINT kStyleQuestion = 0x0024;  // MB_YESNO | MB_ICONQUESTION
 constexpr UINT kStyleRetryQuestion = 0x1035;  // MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SYSTEMMODAL
 
 // Group of Program Manager and uninstall key that the installer created.
-constexpr const char kUninstallKeyPath[] =
+inline constexpr const char kUninstallKeyPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVAN Pelora 200/250";
 
 // --- main window (uninstall/main.cpp; status line helpers in sequence.cpp) ---
@@ -111,9 +111,9 @@ MoveFileExFn SystemMoveFileEx();
 int RemovalMark(const char* mark);
 // Sets a mark; 0 removes it.
 void SetRemovalMark(const char* mark, int value);
-constexpr char kMarkSystemIniSaved[] = "SystemIniSaved";         // SYSTEM.000 written
-constexpr char kMarkPrintersLowered[] = "ExternalPrintersDone";  // External Printers lowered
-constexpr char kMarkDirsTried[] = "DirsTried";                   // [Dirs] entries tried so far
+inline constexpr char kMarkSystemIniSaved[] = "SystemIniSaved";         // SYSTEM.000 written
+inline constexpr char kMarkPrintersLowered[] = "ExternalPrintersDone";  // External Printers lowered
+inline constexpr char kMarkDirsTried[] = "DirsTried";                   // [Dirs] entries tried so far
 
 // --- INI files (uninstall/ini_restore.cpp) ---
 int RemoveIniBackups();

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // File name of the status program, searched for in the old value.
-constexpr const char kStatusProgramName[] = "PELORASD.EXE";
+inline constexpr const char kStatusProgramName[] = "PELORASD.EXE";
 
 // First room tried for the run value read from WIN.INI (it grows until the
 // whole value fits), the largest room tried, and the room for the entry of
