@@ -92,10 +92,12 @@ std::vector<robot::SeenDialog> InstallRun::BoxesWith(const std::string& part) co
                     ok = r.Click(w.hwnd, IDOK);
                 }
             } else if (seen.messageBox) {
-                ok = r.Enter(w.hwnd);
                 // A destination refused by the dialog itself: the dialog stays
-                // open and takes the next directory once the box is gone.
+                // open and takes the next directory once the box is gone. The
+                // owner is read before the key press: a box already closed by
+                // it has none.
                 HWND owner = GetWindow(w.hwnd, GW_OWNER);
+                ok = r.Enter(w.hwnd);
                 if (ok && owner) {
                     for (const robot::WindowInfo& other : robot::TopLevelWindows(r.Pid()))
                         if (other.hwnd == owner && other.Control(kDestEdit)) answered.erase(owner);
