@@ -57,24 +57,40 @@ if(TLS_IS_WINDOWS)
   set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TLS_BUILD_TIME})
 endif()
 
+# The 32-bit release code, small for the era's diskettes and memory.
+# Windows keeps the 32-bit stack 4-byte aligned, and nothing in the
+# programs needs more (no SSE on a 386): the compiler's 16-byte default
+# costs an adjustment of the stack around many calls. The executables are
+# optimised over the whole program at the link (one partition, so that the
+# output does not depend on how the work is split): their sources then share
+# repeated texts and small functions, and code that only one place calls
+# goes into it. The libraries are not: the linker (binutils 2.40) crashes on
+# theirs.
+set(TLS_WIN32_CODE_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -mpreferred-stack-boundary=2 -malign-data=abi -Oz)
+set(TLS_WIN32_LTO_OPTIONS -flto -flto-partition=one -ffat-lto-objects)
+
 # tls_program_options(target): settings of the shipped programs' own code.
 # On Windows every function gets a section of its own, so that the linker
 # drops what the programs never use (not every datum: the linker's default
 # script would put the -fdata-sections .bss$* sections into .data, as zeros
 # in the file); the 32-bit code has no unwind tables (no exceptions, and
-# nothing reads them).
+# nothing reads them). NO_LTO: code that a library links (a library
+# target is recognised by itself).
 function(tls_program_options target)
+  cmake_parse_arguments(arg "NO_LTO" "" "" ${ARGN})
   target_compile_options(${target} PRIVATE ${TLS_WARNINGS}
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
   if(TLS_IS_WINDOWS)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections>)
   endif()
   if(TLS_TARGET STREQUAL "win32")
-    # Windows keeps the 32-bit stack 4-byte aligned, and nothing in the
-    # programs needs more (no SSE on a 386): the compiler's 16-byte default
-    # costs an adjustment of the stack around many calls.
-    target_compile_options(${target} PRIVATE
-      $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables -mpreferred-stack-boundary=2 -malign-data=abi -Oz>)
+    get_target_property(type ${target} TYPE)
+    set(options ${TLS_WIN32_CODE_OPTIONS})
+    if(NOT arg_NO_LTO AND NOT type STREQUAL "SHARED_LIBRARY")
+      list(APPEND options ${TLS_WIN32_LTO_OPTIONS})
+    endif()
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:${options}>)
   endif()
 endfunction()
 
@@ -100,6 +116,7 @@ endif()
 # no TLS directory, drop unused sections and, being executables, no
 # relocations (the DLL keeps its own: it may not load at its preferred base).
 function(tls_shipped_program target)
+  cmake_parse_arguments(arg "NO_LTO" "" "" ${ARGN})
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "SHARED_LIBRARY")
     target_sources(${target} PRIVATE $<TARGET_OBJECTS:tls_runtime_dll>)
@@ -111,6 +128,16 @@ function(tls_shipped_program target)
   if(TLS_TARGET STREQUAL "win32")
     set(prefix _)
     set(dll_entry _DllMain@12)
+    if(arg_NO_LTO)
+      target_link_options(${target} PRIVATE -fno-lto)
+    elseif(NOT type STREQUAL "SHARED_LIBRARY")
+      # The link compiles the program's code, with the options it was
+      # compiled with. libgcc's stack probe is named from the start: the
+      # linker (binutils 2.40) crashes when the optimised code is the first
+      # to ask for it.
+      target_link_options(${target} PRIVATE -march=i386 -mtune=i486
+        ${TLS_WIN32_CODE_OPTIONS} ${TLS_WIN32_LTO_OPTIONS} -Wl,-u,___chkstk_ms)
+    endif()
   else()
     set(prefix "")
     set(dll_entry DllMain)
@@ -151,15 +178,19 @@ endfunction()
 # one of the shipped programs, linked as tls_shipped_program describes and
 # stripped of its symbols (it ships on a diskette).
 function(tls_windows_program name)
-  cmake_parse_arguments(arg "RUN_FROM_SWAP" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(arg "RUN_FROM_SWAP;NO_LTO" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} WIN32 ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
   target_link_options(${name} PRIVATE -s)
   if(TLS_TARGET STREQUAL "win32")
     target_link_options(${name} PRIVATE -Wl,--kill-at)
   endif()
-  tls_program_options(${name})
-  tls_shipped_program(${name})
+  set(no_lto "")
+  if(arg_NO_LTO)
+    set(no_lto NO_LTO)
+  endif()
+  tls_program_options(${name} ${no_lto})
+  tls_shipped_program(${name} ${no_lto})
   if(arg_RUN_FROM_SWAP)
     tls_run_from_swap(${name})
   endif()
@@ -183,7 +214,10 @@ function(tls_test_variant name)
   if(from_swap)
     set(swap RUN_FROM_SWAP)
   endif()
-  tls_windows_program(${name} SOURCES ${sources} ${arg_STAND_INS} LIBRARIES ${libraries} ${swap})
+  # Linked without the whole-program optimisation, from the libraries'
+  # ordinary code: a stand-in takes an import slot's place only where the
+  # compiled code names the slot itself.
+  tls_windows_program(${name} SOURCES ${sources} ${arg_STAND_INS} LIBRARIES ${libraries} ${swap} NO_LTO)
   if(TLS_TARGET STREQUAL "win32")
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-only)
   endif()
