@@ -261,8 +261,12 @@ if(TLS_TARGET STREQUAL "win64")
       --seed ${CMAKE_BINARY_DIR}/bin/seed_machine.exe --)
 endif()
 
-# tls_add_wine_tests(target [TIMEOUT s] [BOTH_BUILDS]): one ctest entry per
-# TEST() of a GoogleTest program, each in a Wine prefix and display of its own.
+# tls_add_wine_tests(target [TIMEOUT s] [BOTH_BUILDS | ONE_SESSION]): one
+# ctest entry per TEST() of a GoogleTest program, each in a Wine prefix and
+# display of its own. ONE_SESSION: one entry, named after the program, that
+# runs every TEST() in a process of its own in one Wine session, the C: drive
+# put back and the machine seeded again between them (TLS_WINE_CASES in
+# cmake/wine-run.sh); TIMEOUT is then each case's share of the entry's.
 # The time limit is also the entry's cost: ctest starts the costliest first,
 # so that a parallel run does not end on one long scenario (once it has run,
 # ctest goes by the times it measured).
@@ -270,7 +274,7 @@ endif()
 # on this tree's x86_64 programs and as NAME.win32 on the shipped 32-bit
 # release set of TLS_WIN32_BUILD_DIR (labels win64 and win32).
 function(tls_add_wine_tests target)
-  cmake_parse_arguments(arg "BOTH_BUILDS" "TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(arg "BOTH_BUILDS;ONE_SESSION" "TIMEOUT" "" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 240)
   endif()
@@ -285,6 +289,15 @@ function(tls_add_wine_tests target)
     endforeach()
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${abs})
   endforeach()
+  if(arg_ONE_SESSION)
+    list(LENGTH names count)
+    math(EXPR timeout "${arg_TIMEOUT} + 10 * ${count}")
+    list(JOIN names " " cases)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES TIMEOUT ${timeout} COST ${timeout} LABELS wine
+      ENVIRONMENT "TLS_WINE_CASES=${cases}")
+    return()
+  endif()
   foreach(name ${names})
     if(arg_BOTH_BUILDS)
       tls_add_test_on_both_builds(${target}.${name} ${arg_TIMEOUT} ${target} --gtest_filter=${name})

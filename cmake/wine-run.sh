@@ -13,6 +13,15 @@
 # prefix, a restart of Windows (TLS_WINE_SESSION tells it which session it is
 # in: 1, 2, ...). TLS_WINE_KEEP=1 keeps the prefix and prints where it is.
 #
+# TLS_WINE_CASES="Suite.Case Suite.Other ..." runs the GoogleTest program
+# once for each case named, each in a process of its own, all in one Wine
+# session: before every case but the first, the prefix's C: drive is put back
+# as the copy made it (what the cases added is deleted, what they changed or
+# deleted is copied or linked again from the template) and the machine is
+# seeded again. Only what a case adds to the registry outside the seeded keys
+# stays for the next: a case deletes the keys it makes. A case that passes
+# prints one line, one that fails its whole output.
+#
 # What a run costs besides the program itself, and where it went (a trivial
 # program, 2-core machine): the start of the Wine session (wineboot and the
 # services it starts) most of it, then the end of the session, the display
@@ -192,12 +201,43 @@ trap 'cleanup; exit 130' INT TERM
 # links to the template's, every other file a copy, and so is every program
 # file in C:\WINDOWS and C:\WINDOWS\SYSTEM themselves, where the programs
 # install theirs.
+# find_copied_files [START...]: the files of the template (run in it) that
+# a copy holds as copies of their own.
+find_copied_files() {
+    find "${@:-.}" -type f \( \
+        ! -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\|msstyles\|vxd\|com\)' -o \
+        -path '*drive_c/windows/*' ! -path '*drive_c/windows/*/*' -o -path '*drive_c/windows/system/*' \) -print0
+}
 copy_template() {
     cp -al "$template/." "$1/" || return 1
-    (cd "$template" && find . -type f \( \
-        ! -iregex '.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|nls\|msstyles\|vxd\|com\)' -o \
-        -path './drive_c/windows/*' ! -path './drive_c/windows/*/*' -o -path './drive_c/windows/system/*' \) \
-        -print0 | xargs -0 -r cp -p --remove-destination --parents -t "$1")
+    (cd "$template" && find_copied_files | xargs -0 -r cp -p --remove-destination --parents -t "$1")
+}
+
+# The entries of the prefix's C: drive, one a line: path, then type, inode,
+# size and time of the last change for a file (path and type alone for a
+# folder), sorted.
+drive_entries() {
+    (cd "$prefix" && find drive_c \( -type d -printf '%p\td\n' \) -o -printf '%p\t%y %i %s %T@\n' | LC_ALL=C sort)
+}
+# The C: drive put back as the copy made it: an entry that is new or not the
+# same file any more is deleted, and every entry of the copy that is then
+# missing is made again from the template, linked or copied as copy_template
+# does. Sets copy_entries, the entries as the copy made them.
+copy_entries=""
+reset_drive() {
+    local stale missing
+    stale=$(LC_ALL=C comm -13 <(printf '%s\n' "$copy_entries") <(drive_entries) | cut -f1)
+    if [ -n "$stale" ]; then
+        (cd "$prefix" && printf '%s\n' "$stale" | tr '\n' '\0' | xargs -0 rm -rf)
+    fi
+    missing=$(LC_ALL=C comm -23 <(printf '%s\n' "$copy_entries") <(drive_entries) | cut -f1)
+    if [ -n "$missing" ]; then
+        (cd "$template" && printf '%s\n' "$missing" | tr '\n' '\0' |
+            xargs -0 cp -al --no-dereference --parents -t "$prefix" 2>/dev/null)
+        (cd "$template" && printf '%s\n' "$missing" | tr '\n' '\0' | find_copied_files -files0-from - |
+            xargs -0 -r cp -p --remove-destination --parents -t "$prefix")
+    fi
+    copy_entries=$(drive_entries)
 }
 
 # The kernel's messages since a mark: a process that dies inside Wine's own
@@ -223,6 +263,7 @@ kernel_since() {
 # output pipe open.
 sessions() {
     local session=1 start rc
+    [ -n "${TLS_WINE_CASES:-}" ] && { cases "$@"; return; }
     while :; do
         start=${EPOCHREALTIME/./}
         WINEPREFIX="$prefix" "$WINESERVER" -p10 </dev/null >/dev/null 2>&1
@@ -240,6 +281,37 @@ sessions() {
         echo "wine-run: restarting the Wine session (session $session)" >&2
     done
     [ "${TLS_WINE_KEEP:-0}" = 1 ] || kill_session "$prefix"
+    return $rc
+}
+
+# The cases of TLS_WINE_CASES in one session (see the head of this file).
+cases() {
+    local case out rc=0 case_rc failed=0 count=0 first=1 start
+    out=$(mktemp "${TMPDIR:-/tmp}/tls-wine-case.XXXXXXXX")
+    copy_entries=$(drive_entries)
+    WINEPREFIX="$prefix" "$WINESERVER" -p10 </dev/null >/dev/null 2>&1
+    for case in $TLS_WINE_CASES; do
+        if [ $first = 0 ]; then reset_drive; fi
+        if [ -n "$seed" ]; then
+            WINEPREFIX="$prefix" "$WINE" "$seed" </dev/null >/dev/null 2>&1 || echo "wine-run: seeding failed" >&2
+        fi
+        first=0
+        count=$((count + 1))
+        start=${EPOCHREALTIME/./}
+        WINEPREFIX="$prefix" TLS_WINE_SESSION=1 "$WINE" "$@" "--gtest_filter=$case" >"$out" 2>&1
+        case_rc=$?
+        if [ $case_rc = 0 ] && grep -q '^\[  PASSED  \] 1 test' "$out"; then
+            echo "wine-run: passed $case ($(((${EPOCHREALTIME/./} - start) / 1000)) ms)"
+        else
+            cat "$out"
+            echo "wine-run: FAILED $case (exit code $case_rc)"
+            failed=$((failed + 1))
+            rc=1
+        fi
+    done
+    rm -f "$out"
+    echo "wine-run: $count cases, $failed failed"
+    kill_session "$prefix"
     return $rc
 }
 

@@ -21,7 +21,7 @@ struct CompanionRequest {
 // for each window before it is given up. A program asked to close may save
 // its state and unload; on a 386 with 4 MB that swaps, this takes seconds,
 // so the windows and their processes get 30 seconds to go before the user
-// is asked. Defined in companion_bounds_win.cpp, a unit of their own, so that
+// is asked. Defined in bounds_win.cpp, a unit of their own, so that
 // a test variant of a program can link shorter ones in their place.
 extern const DWORD kCompanionSendBound;   // 5000
 extern const DWORD kCompanionCloseBound;  // 30000

@@ -31,6 +31,10 @@ static_assert(kWakeOnAnyMessage == 0x00FF, "the wake bits of Windows 95 and NT 4
 // the tick counter.
 void WaitTicks(DWORD milliseconds);
 
+// How long a progress dialog stays at its full bar once a step is done, so
+// that the user sees the step end (1000; defined in bounds_win.cpp).
+extern const DWORD kProgressHoldMs;
+
 // Asks Windows to fail a call on a drive that is not ready (no diskette, an
 // unreadable one) and a file that cannot be opened, instead of showing its
 // own "not ready" or "cannot find" box first: the programs' own prompts (the

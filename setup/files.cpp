@@ -20,7 +20,6 @@
 namespace {
 
 constexpr UINT kStyleRetryCancel = 0x1045;  // MB_RETRYCANCEL | MB_ICONINFORMATION | MB_SYSTEMMODAL
-constexpr DWORD kFinalWaitMs = 1000;
 
 // The progress dialog's controls, looked up once per step: the steps touch
 // them before every directory and every file, and a lookup by id walks the
@@ -200,7 +199,7 @@ BOOL CreateDestinationTree(HWND dlg) {
         CancelRestartDeletions(g_setup.windowsDir, queue);
     }
     SetBarPosition(controls.bar, i);
-    WaitTicks(kFinalWaitMs);
+    WaitTicks(kProgressHoldMs);
     return result;
 }
 
@@ -312,7 +311,7 @@ BOOL CopyPackageFiles(HWND dlg) {
     }
 
     SetBarPosition(controls.bar, i);
-    WaitTicks(kFinalWaitMs);
+    WaitTicks(kProgressHoldMs);
     return stopped ? FALSE : TRUE;
 }
 

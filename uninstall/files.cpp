@@ -151,7 +151,7 @@ int RemovePackageFiles(HWND dlg) {
         DeleteAndLog(path);
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
-    WaitTicks(1000);
+    WaitTicks(kProgressHoldMs);
 
     // Users keep their own files in the package's first directory; it is
     // emptied so that it can be removed. Only a real subdirectory of the
@@ -232,7 +232,7 @@ int RemovePackageDirs(HWND dlg) {
         }
         SetBar(dlg, kPercentSetPosition, i + 1);
     }
-    WaitTicks(1000);
+    WaitTicks(kProgressHoldMs);
     return 1;
 }
 

@@ -89,7 +89,9 @@ TEST_F(CopyTest, TwoDisketteSetLandsUpperCaseInItsPlaces) {
     SetCurrentDirectoryA(dest.c_str());
     g_barEvents.clear();
     g_waits.clear();
+    g_waitInFull = true;
     EXPECT_TRUE(CopyPackageFiles(statusDlg)) << "messages: " << Describe(MessageIds());
+    g_waitInFull = false;
     StopDialogRobot();
 
     EXPECT_EQ(g_robotRuns, 1) << "the second diskette is asked for once";

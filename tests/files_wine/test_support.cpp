@@ -14,6 +14,7 @@ std::function<int(const MessageCall&)> g_messageAnswer;
 std::vector<BarEvent> g_barEvents;
 long g_disableCancelAtPosition = -1;
 std::vector<WaitCall> g_waits;
+bool g_waitInFull = false;
 int g_pumpCount = 0;
 int g_robotRuns = 0;
 
@@ -57,7 +58,7 @@ void WaitTicks(DWORD milliseconds) {
     for (;;) {
         PumpMessages();
         DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds) break;
+        if (elapsed >= milliseconds || !g_waitInFull) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
     }
     g_waits.push_back(WaitCall{milliseconds, GetTickCount() - start, position});

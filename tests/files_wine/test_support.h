@@ -43,6 +43,9 @@ struct WaitCall {
     WPARAM barPosition;  // the bar's last position when the wait began
 };
 extern std::vector<WaitCall> g_waits;
+// WaitTicks waits the time asked only while this is set; otherwise it
+// records the call and returns after one pump.
+extern bool g_waitInFull;
 extern int g_pumpCount;
 
 // --- modal-dialog robot ---
