@@ -1,6 +1,9 @@
 // tldesetup.exe run as a child process on the seeded machine. Every message
 // box it shows is read back (caption and text, as Unicode, so that the
-// accented letters of the French texts are checked) and answered.
+// accented letters of the French texts are checked) and answered. The tests
+// run its quick variant (no hold at a full progress bar, short bounds of a
+// close request); those of companion programs that close late, and of the
+// progress dialog, which needs its hold, the program itself.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -38,7 +41,9 @@ std::string ProgramDir() {
     return dir.substr(0, dir.find_last_of('\\'));
 }
 
-std::string BuiltUninstaller() { return ProgramDir() + "\\tldesetup.exe"; }
+std::string BuiltUninstaller(bool realBounds) {
+    return ProgramDir() + (realBounds ? "\\tldesetup.exe" : "\\tldesetup_quick.exe");
+}
 std::string BuiltProgressBar() { return ProgramDir() + "\\ZEROZ32.DLL"; }
 
 std::wstring WindowTextW(HWND hwnd) {
@@ -250,7 +255,7 @@ protected:
 
     // What an installation left: files, directories, settings, INI lines,
     // backups and the uninstall key.
-    void LayOutInstallation(bool scriptInInstallDir) {
+    void LayOutInstallation(bool scriptInInstallDir, bool realBounds = false) {
         MakeDir(kInstallDir);
         for (const char* sub : {"USER", "DRIVER", "LAST1", "LAST2"}) MakeDir(Install(sub));
         for (const char* name : {"VIREO.EXE", "PELORASD.EXE", "spooler.que", "DRIVER\\ORVPCL.DRV", "DRIVER\\PANEL.EXE",
@@ -259,7 +264,7 @@ protected:
         }
         ASSERT_TRUE(CopyFileA(BuiltProgressBar().c_str(), Install("ZEROZ32.DLL").c_str(), FALSE))
             << "no " << BuiltProgressBar();
-        ASSERT_TRUE(CopyFileA(BuiltUninstaller().c_str(), Install("TLDELET.EXE").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BuiltUninstaller(realBounds).c_str(), Install("TLDELET.EXE").c_str(), FALSE));
         if (scriptInInstallDir) WriteBytes(Install("TLSETUP.INF"), kScript);
         ASSERT_TRUE(WritePrivateProfileStringA("Applications", "VelmDir", kInstallDir, "PELORASD.INI"));
         ASSERT_TRUE(WritePrivateProfileStringA("Applications", "DeleteFile", "TLDELET.EXE", "PELORASD.INI"));
@@ -279,7 +284,7 @@ protected:
     std::string CopyUninstaller(bool withScript) {
         MakeDir(kCopyDir);
         std::string exe = std::string(kCopyDir) + "\\TLDESETU.EXE";
-        EXPECT_TRUE(CopyFileA(BuiltUninstaller().c_str(), exe.c_str(), FALSE));
+        EXPECT_TRUE(CopyFileA(BuiltUninstaller(false).c_str(), exe.c_str(), FALSE));
         if (withScript) WriteBytes(std::string(kCopyDir) + "\\TLSETUP.INF", kScript);
         return exe;
     }
@@ -306,7 +311,7 @@ protected:
 
 TEST_F(Program, MissingSettingsShowNothingToRemoveEvenWhenExternal) {
     DeleteFileA((WindowsDir() + "\\PELORASD.INI").c_str());
-    RunResult run = RunUninstaller(BuiltUninstaller(), "External", [](const Box&) { return IDOK; });
+    RunResult run = RunUninstaller(BuiltUninstaller(false), "External", [](const Box&) { return IDOK; });
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.boxes.size(), 1u) << Describe(run.boxes);
@@ -437,7 +442,7 @@ TEST_F(Program, SecondRunAfterOneCutShortReplacesTheLibraryCopyAndCompletes) {
 }
 
 TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
-    LayOutInstallation(true);
+    LayOutInstallation(true, true);
     Companion spooler("SpoolerClass", "--delay 4000");
     ASSERT_TRUE(spooler.started) << "companion_fixture did not start";
     ASSERT_NE(FindWindowA("SpoolerClass", nullptr), nullptr);
@@ -473,7 +478,7 @@ TEST_F(Program, CompanionThatClosesLateDelaysTheRemoval) {
 }
 
 TEST_F(Program, ProgressBarProgramIsAskedTwice) {
-    LayOutInstallation(true);
+    LayOutInstallation(true, true);
     Companion oda("ZerODAClass", "--delay 2000");
     ASSERT_TRUE(oda.started) << "companion_fixture did not start";
     RunResult run = RunUninstaller(Install("TLDELET.EXE"), "External", [](const Box&) { return IDOK; });
@@ -483,7 +488,7 @@ TEST_F(Program, ProgressBarProgramIsAskedTwice) {
 }
 
 TEST_F(Program, CancelQuestionOfTheProgressDialogNeverStopsTheRemoval) {
-    LayOutInstallation(true);
+    LayOutInstallation(true, true);
     bool asked = false;
     std::wstring dialogTitle;
     RunResult run = RunUninstaller(
