@@ -9,6 +9,10 @@ inline constexpr const char kProgmanGroupName[] = "ORVAN Pelora 200/250 Tools";
 // DDE application (service) and topic name of Program Manager.
 inline constexpr const char kProgmanService[] = "PROGMAN";
 
+// Longest wait for each window that receives the initiate (5000; defined in
+// bounds_win.cpp, which the quick test variants replace).
+extern const DWORD kDdeInitiateTimeout;
+
 // Longest wait for the acknowledgement of one command, and for the server's
 // terminate when the conversation ends.
 constexpr DWORD kDdeExecuteTimeout = 15000;

@@ -21,9 +21,6 @@ constexpr int kPartnerOffset = 0;
 constexpr int kInitiatingOffset = static_cast<int>(sizeof(LONG_PTR));
 constexpr int kExtraBytes = 2 * static_cast<int>(sizeof(LONG_PTR));
 
-// Longest wait for the windows that receive one initiate.
-constexpr UINT kInitiateTimeout = 5000;
-
 // Bit of an acknowledgement's status word that marks a positive answer.
 constexpr UINT_PTR kAckPositive = 0x8000;
 
@@ -53,7 +50,7 @@ void SendInitiate(HWND hwnd, HWND target, LPARAM atoms) {
     if (!target) return;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(target, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(hwnd), atoms,
-                        SMTO_ABORTIFHUNG, kInitiateTimeout, &ignored);
+                        SMTO_ABORTIFHUNG, kDdeInitiateTimeout, &ignored);
 }
 
 // WM_NCCREATE: find the server while the window is being created; start
