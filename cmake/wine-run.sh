@@ -45,6 +45,8 @@ if [ -z "$template" ] || [ $# -lt 1 ]; then
     echo "usage: wine-run.sh --template DIR [--seed SEED.EXE] -- PROGRAM [ARGS...]" >&2
     exit 2
 fi
+# Wine takes only an absolute WINEPREFIX.
+case "$template" in /*) ;; *) template="$PWD/$template" ;; esac
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=-all
@@ -135,6 +137,10 @@ mkdir -p "$(dirname "$template")"
             "$wineserver" -w' wine-template "$WINESERVER" "$WINE" "$seed"
         stop_xvfb
         rm -rf "$(server_dir "$template")"
+        if [ ! -f "$template/system.reg" ] || [ ! -d "$template/dosdevices" ]; then
+            echo "wine-run: wineboot made no prefix in $template" >&2
+            exit 1
+        fi
         echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
