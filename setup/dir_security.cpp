@@ -165,17 +165,25 @@ DirectoryMade ListsKeptOn(const char* path) {
 bool RunsAsAdministrator(const SecurityCalls& calls, PSID admins, DWORD* user, DWORD userSize) {
     HANDLE token = nullptr;
     if (!calls.openToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    DWORD groups[1024];
+    DWORD fixed[1024];
+    void* groups = fixed;
+    HGLOBAL block = nullptr;
     DWORD size = 0;
     bool admin = false;
-    if (calls.getTokenInformation(token, TokenUser, user, userSize, &size) &&
-        calls.getTokenInformation(token, TokenGroups, groups, sizeof groups, &size)) {
-        const TOKEN_GROUPS* list = reinterpret_cast<const TOKEN_GROUPS*>(groups);
-        for (DWORD i = 0; i < list->GroupCount; ++i) {
+    if (calls.getTokenInformation(token, TokenUser, user, userSize, &size)) {
+        // A domain account can be in more groups than the fixed block holds.
+        bool listed = calls.getTokenInformation(token, TokenGroups, fixed, sizeof fixed, &size) != FALSE;
+        if (!listed && GetLastError() == ERROR_INSUFFICIENT_BUFFER && (block = GlobalAlloc(GMEM_FIXED, size))) {
+            groups = block;
+            listed = calls.getTokenInformation(token, TokenGroups, groups, size, &size) != FALSE;
+        }
+        const TOKEN_GROUPS* list = static_cast<const TOKEN_GROUPS*>(groups);
+        for (DWORD i = 0; listed && i < list->GroupCount; ++i) {
             const SID_AND_ATTRIBUTES& group = list->Groups[i];
             if (calls.equalSid(group.Sid, admins) && (group.Attributes & SE_GROUP_ENABLED)) admin = true;
         }
     }
+    if (block) GlobalFree(block);
     CloseHandle(token);
     return admin;
 }
@@ -302,7 +310,7 @@ DirectoryMade PrepareDestination(const char* path, bool exists) {
     // of what it makes: it installs nothing on these systems.
     DirectoryMade made = DirectoryMade::kRefusedRights;
     if (!admins || !system || !RunsAsAdministrator(calls, admins, user, sizeof user)) {
-        made = DirectoryMade::kRefusedRights;
+        // refused
     } else if (!exists) {
         made = CreatePackageDirectory(path);
     } else if (IsLink(path)) {

@@ -71,6 +71,8 @@ const char* const kMadeNotes[] = {
     ", owned by a standard user or not to be closed: refused",
     ", no administrator rights: refused",
 };
+static_assert(sizeof kMadeNotes / sizeof *kMadeNotes == int(DirectoryMade::kRefusedRights) + 1,
+              "a note for each DirectoryMade");
 
 // Enters the directory, creating it (one level) when it cannot be entered.
 // The destination directory itself is made or checked and closed to

@@ -167,7 +167,7 @@ void WriteUninstallEntry() {
     while (*version == ' ') ++version;
     SetText(entry, "DisplayVersion", version);
     SetText(entry, "Publisher", kMakerWord);
-    char location[MAX_PATH];
+    char location[MAX_PATH] = "";
     char icon[MAX_PATH];
     if (FullLongPath(g_setup.destShortDir, location, sizeof location)) {
         SetText(entry, "InstallLocation", location);

@@ -9,7 +9,6 @@
 #include "desetup_core.h"
 #include "resource.h"
 #include "script_engine.h"
-#include "system_cursor.h"
 #include "textutil.h"
 #include "win_export.h"
 

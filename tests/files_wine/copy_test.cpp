@@ -634,6 +634,12 @@ BOOL WINAPI RecordList(HANDLE object, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR
 }
 
 BOOL WINAPI TokenGroupsOf(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID out, DWORD size, PDWORD needed) {
+    // A domain account in many groups: its list needs more than 4 KB.
+    if (kind == TokenGroups && size < 8192) {
+        *needed = 8192;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
     const BOOL got = g_realTokenInformation(token, kind, out, size, needed);
     if (got && kind == TokenGroups && !g_machine.administrator) static_cast<TOKEN_GROUPS*>(out)->GroupCount = 0;
     return got;

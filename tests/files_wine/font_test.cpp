@@ -134,11 +134,14 @@ TEST_F(FontTest, OnWindows95TheFontIsAlsoEnteredInTheRegistrysFontList) {
     if (started) {
         // The registration's WM_FONTCHANGE broadcast reaches this program's
         // windows too: they answer while it waits.
-        DWORD waited;
-        while ((waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 60000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) {
+        const DWORD start = GetTickCount();
+        DWORD waited = WAIT_TIMEOUT;
+        for (DWORD passed = 0; passed < 60000; passed = GetTickCount() - start) {
+            waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 60000 - passed, QS_ALLINPUT);
+            if (waited != WAIT_OBJECT_0 + 1) break;
             PumpMessages();
         }
-        EXPECT_EQ(waited, WAIT_OBJECT_0) << "register_font did not end";
+        EXPECT_EQ(waited, WAIT_OBJECT_0) << "register_font did not end within 60 s";
         GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);

@@ -44,7 +44,6 @@
 TLS_IMPORT_SLOT_DECL(_hwrite, 12, g_hwriteSlot);
 TLS_IMPORT_SLOT_DECL(CreateProcessA, 40, g_createProcessSlot);
 TLS_IMPORT_SLOT_DECL(DeleteFileA, 4, g_deleteFileSlot);
-TLS_IMPORT_SLOT_DECL(GetDriveTypeA, 4, g_getDriveTypeSlot);
 TLS_IMPORT_SLOT_DECL(GetProcAddress, 8, g_getProcAddressSlot);
 TLS_IMPORT_SLOT_DECL(GetVersionExA, 4, g_getVersionExSlot);
 TLS_IMPORT_SLOT_DECL(MsgWaitForMultipleObjects, 20, g_msgWaitSlot);
