@@ -28,8 +28,9 @@ endif()
 # 486, the floor of NT 4.0 and the processor of many Windows 95 machines: a
 # fixed model that does not move with compiler releases as "generic" does,
 # and of i386, i486, pentium and generic the one with the smallest code.
+set(TLS_WIN32_ARCH_OPTIONS -march=i386 -mtune=i486)
 if(TLS_TARGET STREQUAL "win32")
-  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-march=i386;-mtune=i486>")
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${TLS_WIN32_ARCH_OPTIONS}>")
 endif()
 
 # The build time, the one time that the build records (the programs' PE
@@ -135,7 +136,7 @@ function(tls_shipped_program target)
       # compiled with. libgcc's stack probe is named from the start: the
       # linker (binutils 2.40) crashes when the optimised code is the first
       # to ask for it.
-      target_link_options(${target} PRIVATE -march=i386 -mtune=i486
+      target_link_options(${target} PRIVATE ${TLS_WIN32_ARCH_OPTIONS}
         ${TLS_WIN32_CODE_OPTIONS} ${TLS_WIN32_LTO_OPTIONS} -Wl,-u,___chkstk_ms)
     endif()
   else()
