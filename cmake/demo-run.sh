@@ -96,7 +96,13 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 say "copying a fresh machine into $prefix..."
-cp -a "$template/." "$prefix/"
+if [ $keep = 1 ]; then
+    # A kept machine is the user's to change: nothing of it is shared.
+    cp -a "$template/." "$prefix/"
+else
+    . "$here/prefix-copy.sh"
+    copy_template "$prefix"
+fi
 rm -f "$prefix/.ready"
 export WINEPREFIX=$prefix
 if [ $images = 1 ]; then
